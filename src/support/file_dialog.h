@@ -1,0 +1,52 @@
+// The one routine through which the program asks the user for a file name.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace support {
+
+// Bits of the dialog's flags property.
+namespace dialog_flags {
+inline constexpr std::uint32_t OverwritePrompt = 0x0002;
+inline constexpr std::uint32_t HideReadOnly = 0x0004;
+inline constexpr std::uint32_t PathMustExist = 0x0800;
+inline constexpr std::uint32_t FileMustExist = 0x1000;
+}  // namespace dialog_flags
+
+// The operations the dialog routine drives; a window supplies a real dialog, tests a scripted one.
+class FileDialogControl {
+public:
+    virtual ~FileDialogControl() = default;
+    virtual void setDialogTitle(const QString& title) = 0;
+    virtual void setFileName(const QString& name) = 0;
+    // After a show: the full path of the chosen file.
+    virtual QString fileName() const = 0;
+    virtual void setInitialDirectory(const QString& directory) = 0;
+    virtual void setDefaultExtension(const QString& extension) = 0;
+    // "description|pattern"
+    virtual void setFilter(const QString& filter) = 0;
+    virtual void setFlags(std::uint32_t flags) = 0;
+    // Both report a cancel as false.
+    virtual bool showOpen() = 0;
+    virtual bool showSave() = 0;
+};
+
+// The character after the first '.' of the filter, "" when that '.' ends it, "?" without any '.';
+// nullopt when the filter is too long for a 16-bit position.
+std::optional<QString> FilterExtension(const QString& filter);
+
+// Extension position of a chosen name: its length (trailing blanks removed) minus the 1-based
+// position of "." + extension in it; the name is accepted when this is 1. Only the file-name part
+// counts, so a folder such as "Data.Gx" cannot decide the test. nullopt when the extension is not
+// found or the position overflows 16 bits.
+std::optional<int> extensionPosition(const QString& chosenPath, const QString& defaultExtension);
+
+// Shows the open (openFlag != 0) or save dialog preset from startPath, filter and title until the
+// user picks a name with the filter's extension or cancels. Returns the chosen full path, or ""
+// after a cancel or any failure.
+QString DateiDialog(FileDialogControl& dialog, const QString& startPath, QString filter, QString title,
+                    std::int16_t openFlag);
+
+}  // namespace support

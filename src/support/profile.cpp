@@ -1,0 +1,116 @@
+// Reads the program's profile settings and supplies the folder measurement files are looked for in.
+#include "support/profile.h"
+
+#include "support/windows1252.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStringTokenizer>
+#include <algorithm>
+#include <optional>
+
+namespace support {
+namespace {
+
+// Values come back as they fit a 255-character reading buffer with its terminating zero.
+constexpr qsizetype MaxValueLength = 254;
+
+// Spaces and tabs only: a no-break space (0xA0) at the end of a folder name belongs to the value.
+bool isBlank(QChar character)
+{
+    return character == u' ' || character == u'\t';
+}
+
+QStringView withoutBlanks(QStringView text)
+{
+    while (!text.isEmpty() && isBlank(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && isBlank(text.back()))
+        text.chop(1);
+    return text;
+}
+
+// Quotes let a value keep blanks at its ends; only one matching pair around the whole value counts.
+QStringView withoutQuotes(QStringView value)
+{
+    const bool quoted = value.size() >= 2 && value.front() == value.back()
+                        && (value.front() == u'"' || value.front() == u'\'');
+    return quoted ? value.sliced(1, value.size() - 2) : value;
+}
+
+// The name of a "[name]" line; nullopt for any other line.
+std::optional<QStringView> sectionName(QStringView line)
+{
+    if (!line.startsWith(u'['))
+        return std::nullopt;
+    const qsizetype closing = line.indexOf(u']');
+    return withoutBlanks(line.sliced(1, (closing < 0 ? line.size() : closing) - 1));
+}
+
+bool sameName(QStringView name, const QString& wanted)
+{
+    return name.compare(wanted, Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+QString readProfileValue(QByteArrayView profileText, const QString& section, const QString& key,
+                         const QString& defaultValue)
+{
+    const QString text = fromWindows1252(profileText);
+    bool inSection = false;
+    for (QStringView line : QStringTokenizer(text, u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        line = withoutBlanks(line);
+        if (const std::optional<QStringView> name = sectionName(line)) {
+            // The first matching section alone is searched.
+            if (inSection)
+                break;
+            inSection = sameName(*name, section);
+            continue;
+        }
+        const qsizetype equals = line.indexOf(u'=');
+        if (!inSection || equals < 0 || !sameName(withoutBlanks(line.first(equals)), key))
+            continue;
+        return withoutQuotes(withoutBlanks(line.sliced(equals + 1))).left(MaxValueLength).toString();
+    }
+    return defaultValue.left(MaxValueLength);
+}
+
+QString ProfilLesen(const QString& folder, const QString& profileFileName, const QString& section,
+                    const QString& key, const QString& defaultValue)
+{
+    QFile profile(QDir(folder).filePath(profileFileName));
+    // A missing or unreadable profile is no error: every setting keeps its default.
+    if (!profile.open(QIODevice::ReadOnly))
+        return defaultValue.left(MaxValueLength);
+    return readProfileValue(profile.readAll(), section, key, defaultValue);
+}
+
+QString ProfilLesen(const QString& profileFileName, const QString& section, const QString& key,
+                    const QString& defaultValue)
+{
+    return ProfilLesen(QCoreApplication::applicationDirPath(), profileFileName, section, key, defaultValue);
+}
+
+QString MessPfad(const QString& parentFolder, const QString& configuredFolder)
+{
+    const bool configured = !std::ranges::all_of(configuredFolder, [](QChar character) {
+        return character == u' ';
+    });
+    if (configured)
+        return configuredFolder;
+    const QString defaultFolder = QDir(parentFolder).filePath(QStringLiteral("VelFiles")) + u'/';
+    // One level, result ignored: the dialogs start there whether it was made now, earlier or not at all.
+    QDir().mkdir(defaultFolder);
+    return defaultFolder;
+}
+
+QString MessPfad(const QString& configuredFolder)
+{
+    return MessPfad(QCoreApplication::applicationDirPath(), configuredFolder);
+}
+
+}  // namespace support
