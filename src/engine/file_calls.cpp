@@ -1,0 +1,31 @@
+// Forwards the engine's file calls to the operating system.
+#include "engine/file_calls.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace engine {
+
+int FileCalls::open(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+int FileCalls::close(int fd) { return ::close(fd); }
+int FileCalls::fstat(int fd, struct stat* status) { return ::fstat(fd, status); }
+int FileCalls::lstat(const char* path, struct stat* status) { return ::lstat(path, status); }
+int FileCalls::stat(const char* path, struct stat* status) { return ::stat(path, status); }
+int FileCalls::access(const char* path, int mode) { return ::access(path, mode); }
+ssize_t FileCalls::readlink(const char* path, char* buffer, std::size_t size) { return ::readlink(path, buffer, size); }
+ssize_t FileCalls::read(int fd, void* buffer, std::size_t size) { return ::read(fd, buffer, size); }
+ssize_t FileCalls::write(int fd, const void* buffer, std::size_t size) { return ::write(fd, buffer, size); }
+int FileCalls::fsync(int fd) { return ::fsync(fd); }
+int FileCalls::fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
+int FileCalls::rename(const char* from, const char* to) { return ::rename(from, to); }
+int FileCalls::unlink(const char* path) { return ::unlink(path); }
+
+FileCalls& systemFileCalls()
+{
+    static FileCalls calls;
+    return calls;
+}
+
+}  // namespace engine

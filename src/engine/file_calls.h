@@ -1,0 +1,34 @@
+// The system calls behind every file the engine reads or writes; tests replace single calls to
+// make them fail the way a full disk, a broken device or a vanishing folder would.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstddef>
+
+namespace engine {
+
+// POSIX semantics: a failing call returns -1 and leaves its reason in errno.
+class FileCalls {
+public:
+    virtual ~FileCalls() = default;
+    virtual int open(const char* path, int flags, mode_t mode);
+    virtual int close(int fd);
+    virtual int fstat(int fd, struct stat* status);
+    virtual int lstat(const char* path, struct stat* status);
+    virtual int stat(const char* path, struct stat* status);
+    virtual int access(const char* path, int mode);
+    virtual ssize_t readlink(const char* path, char* buffer, std::size_t size);
+    virtual ssize_t read(int fd, void* buffer, std::size_t size);
+    virtual ssize_t write(int fd, const void* buffer, std::size_t size);
+    virtual int fsync(int fd);
+    virtual int fchmod(int fd, mode_t mode);
+    virtual int rename(const char* from, const char* to);
+    virtual int unlink(const char* path);
+};
+
+// The calls of the running system, shared by everyone who needs no fault of their own.
+FileCalls& systemFileCalls();
+
+}  // namespace engine

@@ -1,0 +1,36 @@
+// The numbered file errors every message of the tool reports, and how system errors map onto them.
+#pragma once
+
+#include <QString>
+
+namespace engine {
+
+// The classic numbering of file errors, so that messages read alike whatever went wrong.
+enum class FileErrorNumber : int {
+    Overflow = 6,
+    BadFileName = 52,
+    FileNotFound = 53,
+    DeviceIoError = 57,
+    DiskFull = 61,
+    InputPastEndOfFile = 62,
+    TooManyFiles = 67,
+    PermissionDenied = 70,
+    PathFileAccessError = 75,
+    PathNotFound = 76,
+    InvalidFileFormat = 321,
+};
+
+struct FileError {
+    FileErrorNumber number;
+
+    int code() const { return static_cast<int>(number); }
+    QString description() const;
+
+    friend bool operator==(const FileError&, const FileError&) = default;
+};
+
+// An errno value as the file error it stands for. ENOENT says "path not found"; the loader tells a
+// missing file from a missing folder itself.
+FileError fileErrorFromErrno(int errnoValue);
+
+}  // namespace engine

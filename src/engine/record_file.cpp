@@ -1,0 +1,207 @@
+// File access of the engine: every call goes through FileCalls and every descriptor is closed.
+#include "engine/record_file.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <random>
+
+namespace engine {
+namespace {
+
+// Closes the descriptor on every way out of a routine.
+class OpenFile {
+public:
+    OpenFile(FileCalls& calls, int fd) : calls_(calls), fd_(fd) {}
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    ~OpenFile()
+    {
+        if (fd_ >= 0) calls_.close(fd_);
+    }
+
+    int fd() const { return fd_; }
+
+    // Closes now and reports the close's own failure: some file systems report a full disk there.
+    int closeReporting()
+    {
+        const int result = calls_.close(fd_);
+        fd_ = -1;
+        // Linux releases the descriptor even when close is interrupted; the data was handed over.
+        if (result != 0 && errno == EINTR) return 0;
+        return result;
+    }
+
+private:
+    FileCalls& calls_;
+    int fd_;
+};
+
+struct SplitPath {
+    std::string folder;
+    std::string name;
+};
+
+SplitPath splitPath(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return {".", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+bool isFolder(FileCalls& calls, const std::string& path)
+{
+    struct stat status {};
+    return calls.stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+FileError fromErrno() { return fileErrorFromErrno(errno); }
+
+// A missing file in an existing folder is "file not found"; a missing folder is "path not found".
+FileError missingFileError(FileCalls& calls, const std::string& path)
+{
+    return isFolder(calls, splitPath(path).folder) ? FileError{FileErrorNumber::FileNotFound}
+                                                   : FileError{FileErrorNumber::PathNotFound};
+}
+
+struct ResolvedTarget {
+    std::string path;
+    std::optional<struct stat> existing;
+};
+
+// Follows symbolic links at the end of the path, as opening the file for writing would.
+std::optional<FileError> resolveTarget(FileCalls& calls, std::string path, ResolvedTarget& target)
+{
+    constexpr int MaxLinkHops = 40;
+    for (int hop = 0;; ++hop) {
+        struct stat status {};
+        if (calls.lstat(path.c_str(), &status) != 0) {
+            if (errno != ENOENT) return fromErrno();
+            target = {path, std::nullopt};
+            return std::nullopt;
+        }
+        if (!S_ISLNK(status.st_mode)) {
+            target = {path, status};
+            return std::nullopt;
+        }
+        if (hop == MaxLinkHops) return FileError{FileErrorNumber::PathFileAccessError};
+        char link[PATH_MAX];
+        const ssize_t length = calls.readlink(path.c_str(), link, sizeof link);
+        if (length < 0) return fromErrno();
+        if (static_cast<std::size_t>(length) == sizeof link) return FileError{FileErrorNumber::BadFileName};
+        std::string linked(link, static_cast<std::size_t>(length));
+        path = linked.starts_with('/') ? linked : splitPath(path).folder + '/' + linked;
+    }
+}
+
+// A hidden name beside the target; kept short so that a long target name still leaves room.
+std::string temporaryName(const SplitPath& target)
+{
+    constexpr std::size_t KeptNameBytes = 100;
+    std::size_t kept = std::min(target.name.size(), KeptNameBytes);
+    // Never cut a UTF-8 sequence in half.
+    while (kept > 0 && kept < target.name.size() && (static_cast<unsigned char>(target.name[kept]) & 0xC0) == 0x80)
+        --kept;
+    static constexpr char Alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof Alphabet - 2);
+    std::string name = target.folder + "/." + target.name.substr(0, kept) + '.';
+    for (int i = 0; i < 6; ++i) name += Alphabet[pick(random)];
+    return name;
+}
+
+std::optional<FileError> writeAll(FileCalls& calls, int fd, std::span<const std::uint8_t> bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = calls.write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return fromErrno();
+        }
+        // A write that takes nothing means the device has no room left.
+        if (written == 0) return FileError{FileErrorNumber::DiskFull};
+        bytes = bytes.subspan(static_cast<std::size_t>(written));
+    }
+    return std::nullopt;
+}
+
+// Writes, flushes and closes the temporary file, then renames it over the target.
+std::optional<FileError> commitTemporary(FileCalls& calls, OpenFile& temporary, const std::string& temporaryPath,
+                                         const ResolvedTarget& target, std::span<const std::uint8_t> bytes)
+{
+    // The replacement keeps the permissions users gave the file it replaces; where the file system
+    // cannot set them the file still holds the right data, so that is no reason to fail.
+    if (target.existing) calls.fchmod(temporary.fd(), target.existing->st_mode & 07777);
+    if (auto error = writeAll(calls, temporary.fd(), bytes)) return error;
+    if (calls.fsync(temporary.fd()) != 0) return fromErrno();
+    if (temporary.closeReporting() != 0) return fromErrno();
+    if (calls.rename(temporaryPath.c_str(), target.path.c_str()) != 0) return fromErrno();
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<FileError> readOldRecordBytes(FileCalls& calls, const std::string& path,
+                                            std::span<std::uint8_t, records::OldRecordLength> bytes)
+{
+    if (path.empty()) return FileError{FileErrorNumber::PathFileAccessError};
+    // Non-blocking, so that naming a pipe cannot hang the program before it is refused below.
+    const int fd = calls.open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0);
+    if (fd < 0) return errno == ENOENT ? missingFileError(calls, path) : fromErrno();
+    OpenFile file(calls, fd);
+
+    struct stat status {};
+    if (calls.fstat(fd, &status) != 0) return fromErrno();
+    if (!S_ISREG(status.st_mode)) return FileError{FileErrorNumber::PathFileAccessError};
+    if (status.st_size > LargestOldFile) return FileError{FileErrorNumber::Overflow};
+
+    std::span<std::uint8_t> rest = bytes;
+    while (!rest.empty()) {
+        const ssize_t got = calls.read(fd, rest.data(), rest.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return fromErrno();
+        }
+        if (got == 0) return FileError{FileErrorNumber::InputPastEndOfFile};
+        rest = rest.subspan(static_cast<std::size_t>(got));
+    }
+    return std::nullopt;
+}
+
+std::optional<FileError> replaceFile(FileCalls& calls, const std::string& path, std::span<const std::uint8_t> bytes)
+{
+    if (path.empty()) return FileError{FileErrorNumber::PathFileAccessError};
+    ResolvedTarget target;
+    if (auto error = resolveTarget(calls, path, target)) return error;
+    const SplitPath where = splitPath(target.path);
+    if (where.name.empty()) return FileError{FileErrorNumber::PathFileAccessError};
+    if (target.existing) {
+        if (S_ISDIR(target.existing->st_mode) || !S_ISREG(target.existing->st_mode))
+            return FileError{FileErrorNumber::PathFileAccessError};
+        // A file the user made read-only is not replaced behind their back.
+        if (calls.access(target.path.c_str(), W_OK) != 0) return fromErrno();
+    }
+
+    std::string temporaryPath;
+    int fd = -1;
+    constexpr int NameAttempts = 100;
+    for (int attempt = 0; fd < 0 && attempt < NameAttempts; ++attempt) {
+        temporaryPath = temporaryName(where);
+        fd = calls.open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd < 0 && errno != EEXIST) return fromErrno();
+    }
+    if (fd < 0) return FileError{FileErrorNumber::PathFileAccessError};
+
+    OpenFile temporary(calls, fd);
+    auto error = commitTemporary(calls, temporary, temporaryPath, target, bytes);
+    if (error) {
+        const int savedErrno = errno;
+        calls.unlink(temporaryPath.c_str());
+        errno = savedErrno;
+    }
+    return error;
+}
+
+}  // namespace engine

@@ -1,0 +1,29 @@
+// Reading the record at the start of an old file, and replacing a target file as one step.
+#pragma once
+
+#include "engine/file_calls.h"
+#include "engine/file_errors.h"
+#include "records/old_record.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace engine {
+
+// Old files are measured with a 16-bit length: anything longer is an overflow, not a record.
+inline constexpr long long LargestOldFile = 32767;
+
+// Fills bytes with the first record of the file at path. Refuses folders and other non-files,
+// files longer than LargestOldFile (overflow) and files shorter than one record.
+std::optional<FileError> readOldRecordBytes(FileCalls& calls, const std::string& path,
+                                            std::span<std::uint8_t, records::OldRecordLength> bytes);
+
+// Makes path a file holding exactly bytes, or leaves it as it was. The bytes go to a temporary file
+// in the target's folder, reach the disk, and are renamed over the target; a symbolic link is
+// followed so that the file it names is replaced, not the link. An existing target keeps its
+// permissions and is refused when it is not writable. Whatever fails, no temporary file remains.
+std::optional<FileError> replaceFile(FileCalls& calls, const std::string& path, std::span<const std::uint8_t> bytes);
+
+}  // namespace engine
