@@ -6,6 +6,7 @@
 #include <QSet>
 
 #include <filesystem>
+#include <vector>
 
 namespace cli {
 namespace {
@@ -35,9 +36,9 @@ QString savedName(QString target)
     return target;
 }
 
-QString errorText(const engine::Warning& warning)
+QString errorText(engine::FileError error)
 {
-    return QStringLiteral("%1 (error %2)").arg(warning.error.description()).arg(warning.error.code());
+    return QStringLiteral("%1 (error %2)").arg(error.description()).arg(error.code());
 }
 
 struct Conversion {
@@ -45,23 +46,37 @@ struct Conversion {
     QString problem;  // why the file was not converted
 };
 
-Conversion convertOne(engine::ConversionEngine& engine, const Job& job)
+// Saved files wait in their temporary files until this many are written, then reach the disk
+// with one flush; a few dozen open files stay far below any descriptor limit.
+constexpr std::size_t FilesFlushedTogether = 64;
+
+// Converted files whose replacements wait to be flushed, with the jobs they belong to.
+struct WaitingFiles {
+    std::vector<engine::PendingReplacement> replacements;
+    std::vector<qsizetype> jobIndices;
+};
+
+Conversion cannotWrite(const Job& job, engine::FileError error)
+{
+    return {JobResult::Failed, QStringLiteral("not converted: cannot write %1: %2").arg(job.target, errorText(error))};
+}
+
+// Loads, converts and stamps the file and leaves it waiting beside its target.
+Conversion convertOne(engine::ConversionEngine& engine, const Job& job, qsizetype jobIndex, WaitingFiles& waiting)
 {
     if (auto loaded = engine.g_DateiLaden(job.source); !loaded)
-        return {JobResult::Failed, QStringLiteral("not converted: ") + errorText(*loaded.warning)};
+        return {JobResult::Failed, QStringLiteral("not converted: ") + errorText(loaded.warning->error)};
     engine.DatenUebernehmen();
     engine.DatenKonvertieren();
 
-    const QString absoluteTarget = QFileInfo(job.target).absoluteFilePath();
-    const engine::SaveOutcome saved = engine.stampAndSave(absoluteTarget);
-    switch (saved.status) {
-    case engine::SaveStatus::Saved: return {JobResult::Converted, {}};
-    case engine::SaveStatus::Inhibited:
+    QString target = QFileInfo(job.target).absoluteFilePath();
+    if (!engine.markForSaving(target))
         return {JobResult::Failed, QStringLiteral("not converted: the record is marked not to be saved")};
-    case engine::SaveStatus::Failed: break;
-    }
-    return {JobResult::Failed,
-            QStringLiteral("not converted: cannot write %1: %2").arg(job.target, errorText(*saved.warning))};
+    std::optional<engine::PendingReplacement> pending;
+    if (auto error = engine.beginSave(target, pending)) return cannotWrite(job, *error);
+    waiting.replacements.push_back(std::move(*pending));
+    waiting.jobIndices.push_back(jobIndex);
+    return {JobResult::Converted, {}};
 }
 
 }  // namespace
@@ -69,37 +84,52 @@ Conversion convertOne(engine::ConversionEngine& engine, const Job& job)
 RunTotals runJobs(engine::ConversionEngine& engine, const QList<Job>& jobs, bool force, RunReport& report)
 {
     RunTotals totals;
-    QSet<QString> writtenTargets;
-    for (int index = 0; index < jobs.size(); ++index) {
-        const Job& job = jobs[index];
-        report.starting(index, static_cast<int>(jobs.size()), job);
-        const QString target = savedName(job.target);
-        const QString targetKey = QDir::cleanPath(QFileInfo(target).absoluteFilePath());
-
-        Conversion outcome;
-        if (writtenTargets.contains(targetKey)) {
-            outcome = {JobResult::Failed,
-                       QStringLiteral("not converted: %1 was already written in this run").arg(job.target)};
-        } else if (sameFile(job.source, target)) {
-            outcome = {JobResult::Failed,
-                       QStringLiteral("not converted: the target %1 is the source file itself").arg(job.target)};
-        } else if (!force && somethingExistsAt(target)) {
-            outcome = {JobResult::Skipped,
-                       QStringLiteral("skipped: %1 exists (--force replaces it)").arg(job.target)};
-        } else {
-            outcome = convertOne(engine, job);
-        }
-
+    const auto count = [&](const Conversion& outcome, const Job& job) {
         switch (outcome.result) {
-        case JobResult::Converted:
-            ++totals.converted;
-            writtenTargets.insert(targetKey);
-            break;
+        case JobResult::Converted: ++totals.converted; break;
         case JobResult::Failed: ++totals.failed; break;
         case JobResult::Skipped: ++totals.skipped; break;
         }
         if (!outcome.problem.isEmpty()) report.problem(job.source + QStringLiteral(": ") + outcome.problem);
+    };
+
+    WaitingFiles waiting;
+    const auto completeWaiting = [&] {
+        engine::flushTogether(waiting.replacements);
+        for (std::size_t i = 0; i < waiting.replacements.size(); ++i) {
+            const Job& job = jobs[waiting.jobIndices[i]];
+            if (auto error = waiting.replacements[i].complete()) count(cannotWrite(job, *error), job);
+            else count({JobResult::Converted, {}}, job);
+        }
+        waiting = {};
+    };
+
+    QSet<QString> claimedTargets;
+    for (qsizetype index = 0; index < jobs.size(); ++index) {
+        const Job& job = jobs[index];
+        report.starting(static_cast<int>(index), static_cast<int>(jobs.size()), job);
+        const QString target = savedName(job.target);
+        const QString targetKey = QDir::cleanPath(QFileInfo(target).absoluteFilePath());
+
+        Conversion outcome;
+        if (claimedTargets.contains(targetKey)) {
+            outcome = {JobResult::Failed,
+                       QStringLiteral("not converted: %1 is the target of an earlier file").arg(job.target)};
+        } else if (sameFile(job.source, target)) {
+            outcome = {JobResult::Failed,
+                       QStringLiteral("not converted: the target %1 is the source file itself").arg(job.target)};
+        } else if (!force && somethingExistsAt(target)) {
+            outcome = {JobResult::Skipped, QStringLiteral("skipped: %1 exists (--force replaces it)").arg(job.target)};
+        } else {
+            outcome = convertOne(engine, job, index, waiting);
+        }
+
+        // A converted file is counted once it is in place.
+        if (outcome.result == JobResult::Converted) claimedTargets.insert(targetKey);
+        else count(outcome, job);
+        if (waiting.replacements.size() == FilesFlushedTogether) completeWaiting();
     }
+    completeWaiting();
     report.finished(totals);
     return totals;
 }

@@ -1,7 +1,6 @@
 // Loading an old record, converting it to the new layout and saving it, on the program-wide records.
 #include "engine/conversion_engine.h"
 
-#include "engine/record_file.h"
 #include "records/wire.h"
 #include "support/stamps.h"
 #include "support/windows1252.h"
@@ -150,24 +149,29 @@ void ConversionEngine::DatenKonvertieren()
     newPort.LineSettings.assign(ConvertedLineSettings);
 }
 
-SaveOutcome ConversionEngine::stampAndSave(const QString& chosenPath)
+bool ConversionEngine::markForSaving(const QString& chosenPath)
 {
     auto& stamp = NewWorkingRecord.Info.SaveStamp;
     assignText(NewWorkingRecord.Info.FileInfo.FileName, chosenPath);
-    if (stamp.SaveInhibit != 0) return {SaveStatus::Inhibited, std::nullopt};
-
+    if (stamp.SaveInhibit != 0) return false;
     stamp.FormatMark = 2;
     assignText(stamp.StampText, saveStamp_());
+    return true;
+}
+
+SaveOutcome ConversionEngine::stampAndSave(const QString& chosenPath)
+{
+    if (!markForSaving(chosenPath)) return {SaveStatus::Inhibited, std::nullopt};
     QString fileName = chosenPath;
     FileResult saved = g_DateiSpeichern(fileName);
     if (!saved) {
-        assignText(stamp.StampText, support::LeerStempel());
+        assignText(NewWorkingRecord.Info.SaveStamp.StampText, support::LeerStempel());
         return {SaveStatus::Failed, std::move(saved.warning)};
     }
     return {SaveStatus::Saved, std::nullopt};
 }
 
-FileResult ConversionEngine::g_DateiSpeichern(QString& fileName)
+std::optional<FileError> ConversionEngine::beginSave(QString& fileName, std::optional<PendingReplacement>& pending)
 {
     while (fileName.endsWith(QLatin1Char(' '))) fileName.chop(1);
 
@@ -177,8 +181,15 @@ FileResult ConversionEngine::g_DateiSpeichern(QString& fileName)
     NewFileImage.Info = NewWorkingRecord.Info;
 
     const auto bytes = records::encode(NewFileImage);
-    if (auto error = replaceFile(calls_, QFile::encodeName(fileName).toStdString(), bytes))
-        return {saveWarning(*error)};
+    return beginReplacement(calls_, QFile::encodeName(fileName).toStdString(), bytes, pending);
+}
+
+FileResult ConversionEngine::g_DateiSpeichern(QString& fileName)
+{
+    std::optional<PendingReplacement> pending;
+    std::optional<FileError> error = beginSave(fileName, pending);
+    if (!error) error = pending->complete();
+    if (error) return {saveWarning(*error)};
     return {};
 }
 

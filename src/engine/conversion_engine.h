@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/file_calls.h"
+#include "engine/record_file.h"
 #include "engine/warning.h"
 #include "records/new_record.h"
 #include "records/old_record.h"
@@ -52,6 +53,13 @@ public:
     // Writes NewWorkingRecord as the file fileName, whose trailing blanks are removed (the caller
     // sees the trimmed name). The file is replaced as a whole or not at all.
     FileResult g_DateiSpeichern(QString& fileName);
+
+    // The save in its parts, for callers that save many files and flush them together:
+    // markForSaving does what stampAndSave does before writing and is false for a record marked not
+    // to be saved; beginSave is g_DateiSpeichern up to the point where the record waits in a
+    // temporary file beside fileName, and completing the pending replacement puts it in place.
+    bool markForSaving(const QString& chosenPath);
+    std::optional<FileError> beginSave(QString& fileName, std::optional<PendingReplacement>& pending);
 
     records::OldMeasurementRecord OldFileImage{};
     records::OldWorkingForm OldWorkingRecord{};

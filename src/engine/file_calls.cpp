@@ -18,6 +18,7 @@ ssize_t FileCalls::readlink(const char* path, char* buffer, std::size_t size) { 
 ssize_t FileCalls::read(int fd, void* buffer, std::size_t size) { return ::read(fd, buffer, size); }
 ssize_t FileCalls::write(int fd, const void* buffer, std::size_t size) { return ::write(fd, buffer, size); }
 int FileCalls::fsync(int fd) { return ::fsync(fd); }
+int FileCalls::syncfs(int fd) { return ::syncfs(fd); }
 int FileCalls::fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
 int FileCalls::rename(const char* from, const char* to) { return ::rename(from, to); }
 int FileCalls::unlink(const char* path) { return ::unlink(path); }

@@ -23,6 +23,7 @@ public:
     virtual ssize_t read(int fd, void* buffer, std::size_t size);
     virtual ssize_t write(int fd, const void* buffer, std::size_t size);
     virtual int fsync(int fd);
+    virtual int syncfs(int fd);
     virtual int fchmod(int fd, mode_t mode);
     virtual int rename(const char* from, const char* to);
     virtual int unlink(const char* path);

@@ -6,12 +6,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <random>
+#include <utility>
+#include <vector>
 
 namespace engine {
 namespace {
 
-// Closes the descriptor on every way out of a routine.
+// Closes a file that is only read on every way out of a routine.
 class OpenFile {
 public:
     OpenFile(FileCalls& calls, int fd) : calls_(calls), fd_(fd) {}
@@ -20,18 +23,6 @@ public:
     ~OpenFile()
     {
         if (fd_ >= 0) calls_.close(fd_);
-    }
-
-    int fd() const { return fd_; }
-
-    // Closes now and reports the close's own failure: some file systems report a full disk there.
-    int closeReporting()
-    {
-        const int result = calls_.close(fd_);
-        fd_ = -1;
-        // Linux releases the descriptor even when close is interrupted; the data was handed over.
-        if (result != 0 && errno == EINTR) return 0;
-        return result;
     }
 
 private:
@@ -127,20 +118,6 @@ std::optional<FileError> writeAll(FileCalls& calls, int fd, std::span<const std:
     return std::nullopt;
 }
 
-// Writes, flushes and closes the temporary file, then renames it over the target.
-std::optional<FileError> commitTemporary(FileCalls& calls, OpenFile& temporary, const std::string& temporaryPath,
-                                         const ResolvedTarget& target, std::span<const std::uint8_t> bytes)
-{
-    // The replacement keeps the permissions users gave the file it replaces; where the file system
-    // cannot set them the file still holds the right data, so that is no reason to fail.
-    if (target.existing) calls.fchmod(temporary.fd(), target.existing->st_mode & 07777);
-    if (auto error = writeAll(calls, temporary.fd(), bytes)) return error;
-    if (calls.fsync(temporary.fd()) != 0) return fromErrno();
-    if (temporary.closeReporting() != 0) return fromErrno();
-    if (calls.rename(temporaryPath.c_str(), target.path.c_str()) != 0) return fromErrno();
-    return std::nullopt;
-}
-
 }  // namespace
 
 std::optional<FileError> readOldRecordBytes(FileCalls& calls, const std::string& path,
@@ -170,7 +147,8 @@ std::optional<FileError> readOldRecordBytes(FileCalls& calls, const std::string&
     return std::nullopt;
 }
 
-std::optional<FileError> replaceFile(FileCalls& calls, const std::string& path, std::span<const std::uint8_t> bytes)
+std::optional<FileError> beginReplacement(FileCalls& calls, const std::string& path, std::span<const std::uint8_t> bytes,
+                                          std::optional<PendingReplacement>& pending)
 {
     if (path.empty()) return FileError{FileErrorNumber::PathFileAccessError};
     ResolvedTarget target;
@@ -178,8 +156,7 @@ std::optional<FileError> replaceFile(FileCalls& calls, const std::string& path, 
     const SplitPath where = splitPath(target.path);
     if (where.name.empty()) return FileError{FileErrorNumber::PathFileAccessError};
     if (target.existing) {
-        if (S_ISDIR(target.existing->st_mode) || !S_ISREG(target.existing->st_mode))
-            return FileError{FileErrorNumber::PathFileAccessError};
+        if (!S_ISREG(target.existing->st_mode)) return FileError{FileErrorNumber::PathFileAccessError};
         // A file the user made read-only is not replaced behind their back.
         if (calls.access(target.path.c_str(), W_OK) != 0) return fromErrno();
     }
@@ -194,14 +171,76 @@ std::optional<FileError> replaceFile(FileCalls& calls, const std::string& path, 
     }
     if (fd < 0) return FileError{FileErrorNumber::PathFileAccessError};
 
-    OpenFile temporary(calls, fd);
-    auto error = commitTemporary(calls, temporary, temporaryPath, target, bytes);
-    if (error) {
-        const int savedErrno = errno;
-        calls.unlink(temporaryPath.c_str());
-        errno = savedErrno;
+    PendingReplacement replacement(calls, fd, temporaryPath, target.path);
+    // The replacement keeps the permissions users gave the file it replaces; where the file system
+    // cannot set them the file still holds the right data, so that is no reason to fail.
+    if (target.existing) calls.fchmod(fd, target.existing->st_mode & 07777);
+    if (auto error = writeAll(calls, fd, bytes)) return error;
+    pending.emplace(std::move(replacement));
+    return std::nullopt;
+}
+
+PendingReplacement::PendingReplacement(FileCalls& calls, int fd, std::string temporaryPath, std::string targetPath)
+    : calls_(&calls), fd_(fd), temporaryPath_(std::move(temporaryPath)), targetPath_(std::move(targetPath))
+{
+}
+
+PendingReplacement::PendingReplacement(PendingReplacement&& other) noexcept
+    : calls_(other.calls_), fd_(std::exchange(other.fd_, -1)), temporaryPath_(std::move(other.temporaryPath_)),
+      targetPath_(std::move(other.targetPath_)), onDisk_(other.onDisk_)
+{
+    other.temporaryPath_.clear();
+}
+
+PendingReplacement::~PendingReplacement() { abandon(); }
+
+void PendingReplacement::abandon()
+{
+    // Keeps the caller's errno: it is the reason the save failed.
+    const int savedErrno = errno;
+    if (fd_ >= 0) calls_->close(std::exchange(fd_, -1));
+    if (!temporaryPath_.empty()) calls_->unlink(std::exchange(temporaryPath_, {}).c_str());
+    errno = savedErrno;
+}
+
+std::optional<FileError> PendingReplacement::complete()
+{
+    std::optional<FileError> error;
+    if (!onDisk_ && calls_->fsync(fd_) != 0) {
+        error = fromErrno();
+    } else {
+        const int closed = calls_->close(std::exchange(fd_, -1));
+        // Linux releases the descriptor even when close is interrupted; the data was on disk already.
+        if (closed != 0 && errno != EINTR) error = fromErrno();
+        else if (calls_->rename(temporaryPath_.c_str(), targetPath_.c_str()) != 0) error = fromErrno();
+        else temporaryPath_.clear();
     }
+    abandon();
     return error;
+}
+
+void flushTogether(std::span<PendingReplacement> pending)
+{
+    std::vector<dev_t> tried;
+    std::vector<dev_t> flushed;
+    for (PendingReplacement& replacement : pending) {
+        struct stat status {};
+        if (replacement.fd_ < 0 || replacement.calls_->fstat(replacement.fd_, &status) != 0) continue;
+        if (std::ranges::find(tried, status.st_dev) == tried.end()) {
+            tried.push_back(status.st_dev);
+            // The flush reports write-back errors of the whole file system; after a failure every
+            // file is flushed on its own so that the one that failed is told apart.
+            if (replacement.calls_->syncfs(replacement.fd_) == 0) flushed.push_back(status.st_dev);
+        }
+        replacement.onDisk_ = std::ranges::find(flushed, status.st_dev) != flushed.end();
+    }
+}
+
+std::optional<FileError> replaceFile(FileCalls& calls, const std::string& path, std::span<const std::uint8_t> bytes)
+{
+    std::optional<PendingReplacement> pending;
+    if (auto error = beginReplacement(calls, path, bytes, pending)) return error;
+    return pending->complete();
 }
 
 }  // namespace engine

@@ -20,10 +20,43 @@ inline constexpr long long LargestOldFile = 32767;
 std::optional<FileError> readOldRecordBytes(FileCalls& calls, const std::string& path,
                                             std::span<std::uint8_t, records::OldRecordLength> bytes);
 
-// Makes path a file holding exactly bytes, or leaves it as it was. The bytes go to a temporary file
-// in the target's folder, reach the disk, and are renamed over the target; a symbolic link is
-// followed so that the file it names is replaced, not the link. An existing target keeps its
-// permissions and is refused when it is not writable. Whatever fails, no temporary file remains.
+// A target whose new content sits in a temporary file beside it, not yet in place. Dropped
+// unfinished, it removes the temporary file, so an abandoned save leaves nothing behind.
+class PendingReplacement {
+public:
+    PendingReplacement(FileCalls& calls, int fd, std::string temporaryPath, std::string targetPath);
+    PendingReplacement(PendingReplacement&& other) noexcept;
+    PendingReplacement& operator=(PendingReplacement&&) = delete;
+    ~PendingReplacement();
+
+    // Brings the bytes to disk, closes the file and renames it over the target; on failure the
+    // temporary file is removed and the target stays as it was.
+    std::optional<FileError> complete();
+
+private:
+    friend void flushTogether(std::span<PendingReplacement> pending);
+    void abandon();
+
+    FileCalls* calls_;
+    int fd_;
+    std::string temporaryPath_;
+    std::string targetPath_;
+    bool onDisk_ = false;  // flushed with its whole file system already
+};
+
+// Checks the target and writes bytes to a new temporary file in its folder. A symbolic link is
+// followed so that the file it names is replaced, not the link; an existing target lends the
+// replacement its permissions and is refused when it is a folder or not writable.
+std::optional<FileError> beginReplacement(FileCalls& calls, const std::string& path, std::span<const std::uint8_t> bytes,
+                                          std::optional<PendingReplacement>& pending);
+
+// Brings what the pending replacements hold to disk with one flush per file system, so that many
+// small files cost one flush instead of one each. A replacement whose file system could not be
+// flushed this way is flushed on its own when it is completed, which reports any failure.
+void flushTogether(std::span<PendingReplacement> pending);
+
+// Makes path a file holding exactly bytes, or leaves it as it was: the bytes go to a temporary file
+// in the target's folder, reach the disk, and are renamed over the target.
 std::optional<FileError> replaceFile(FileCalls& calls, const std::string& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace engine
