@@ -221,6 +221,9 @@ std::optional<FileError> PendingReplacement::complete()
 
 void flushTogether(std::span<PendingReplacement> pending)
 {
+    // A file system flush also writes back what other programs left unwritten; only worth it when
+    // it saves flushes of our own.
+    if (pending.size() < 2) return;
     std::vector<dev_t> tried;
     std::vector<dev_t> flushed;
     for (PendingReplacement& replacement : pending) {
