@@ -44,6 +44,7 @@ QString errorText(engine::FileError error)
 struct Conversion {
     JobResult result;
     QString problem;  // why the file was not converted
+    bool outOfFiles = false;  // failed for want of a file descriptor
 };
 
 // Saved files wait in their temporary files until this many are written, then reach the disk
@@ -58,14 +59,16 @@ struct WaitingFiles {
 
 Conversion cannotWrite(const Job& job, engine::FileError error)
 {
-    return {JobResult::Failed, QStringLiteral("not converted: cannot write %1: %2").arg(job.target, errorText(error))};
+    return {JobResult::Failed, QStringLiteral("not converted: cannot write %1: %2").arg(job.target, errorText(error)),
+            error.number == engine::FileErrorNumber::TooManyFiles};
 }
 
 // Loads, converts and stamps the file and leaves it waiting beside its target.
 Conversion convertOne(engine::ConversionEngine& engine, const Job& job, qsizetype jobIndex, WaitingFiles& waiting)
 {
     if (auto loaded = engine.g_DateiLaden(job.source); !loaded)
-        return {JobResult::Failed, QStringLiteral("not converted: ") + errorText(loaded.warning->error)};
+        return {JobResult::Failed, QStringLiteral("not converted: ") + errorText(loaded.warning->error),
+                loaded.warning->error.number == engine::FileErrorNumber::TooManyFiles};
     engine.DatenUebernehmen();
     engine.DatenKonvertieren();
 
@@ -81,7 +84,8 @@ Conversion convertOne(engine::ConversionEngine& engine, const Job& job, qsizetyp
 
 }  // namespace
 
-RunTotals runJobs(engine::ConversionEngine& engine, const QList<Job>& jobs, bool force, RunReport& report)
+RunTotals runJobs(engine::ConversionEngine& engine, const QList<Job>& jobs, bool force, RunReport& report,
+                  const std::function<bool()>& stopRequested)
 {
     RunTotals totals;
     const auto count = [&](const Conversion& outcome, const Job& job) {
@@ -106,6 +110,10 @@ RunTotals runJobs(engine::ConversionEngine& engine, const QList<Job>& jobs, bool
 
     QSet<QString> claimedTargets;
     for (qsizetype index = 0; index < jobs.size(); ++index) {
+        if (stopRequested && stopRequested()) {
+            report.problem(QStringLiteral("interrupted: %1 of %2 files not begun").arg(jobs.size() - index).arg(jobs.size()));
+            break;
+        }
         const Job& job = jobs[index];
         report.starting(static_cast<int>(index), static_cast<int>(jobs.size()), job);
         const QString target = savedName(job.target);
@@ -122,6 +130,12 @@ RunTotals runJobs(engine::ConversionEngine& engine, const QList<Job>& jobs, bool
             outcome = {JobResult::Skipped, QStringLiteral("skipped: %1 exists (--force replaces it)").arg(job.target)};
         } else {
             outcome = convertOne(engine, job, index, waiting);
+            // Each waiting file holds a descriptor: under a low limit on open files, put them in place
+            // and try again rather than fail a file that can be converted.
+            if (outcome.outOfFiles && !waiting.replacements.empty()) {
+                completeWaiting();
+                outcome = convertOne(engine, job, index, waiting);
+            }
         }
 
         // A converted file is counted once it is in place.
@@ -138,7 +152,9 @@ QList<Job> jobsIntoFolder(const QStringList& sources, const QString& folder)
 {
     QList<Job> jobs;
     const QDir into(folder);
-    for (const QString& source : sources) jobs.append({source, into.filePath(QFileInfo(source).fileName())});
+    // "data/" names the folder data: its target is data in the output folder, not the folder itself.
+    for (const QString& source : sources)
+        jobs.append({source, into.filePath(QFileInfo(QDir::cleanPath(source)).fileName())});
     return jobs;
 }
 

@@ -33,8 +33,10 @@ public:
 
 // Converts every job in turn with the one engine, going on past failures. An existing target is
 // left alone unless force is set; no target is written twice in one run, and a source is never
-// replaced by its own conversion.
-RunTotals runJobs(engine::ConversionEngine& engine, const QList<Job>& jobs, bool force, RunReport& report);
+// replaced by its own conversion. Once stopRequested says so, no further file is begun and the
+// files converted so far are put in place.
+RunTotals runJobs(engine::ConversionEngine& engine, const QList<Job>& jobs, bool force, RunReport& report,
+                  const std::function<bool()>& stopRequested = {});
 
 // Where each source of a batch goes: the folder, under the source's own name.
 QList<Job> jobsIntoFolder(const QStringList& sources, const QString& folder);

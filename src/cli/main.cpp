@@ -8,9 +8,32 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <signal.h>
 #include <unistd.h>
 
+#include <csignal>
+
 namespace {
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+// An interrupt ends the run between two files, so that no temporary file is left behind and the
+// files converted so far are put in place; the program then ends by the signal as usual.
+void stopBetweenFiles(int signal) { stopSignal = signal; }
+
+void catchStopSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = stopBetweenFiles;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+void endBySignal(int signal)
+{
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
 
 constexpr int ExitAllConverted = 0;
 constexpr int ExitSomeNotConverted = 1;
@@ -55,7 +78,9 @@ int main(int argc, char* argv[])
     const bool batch = parser.isSet(outputFolder);
     if (batch) {
         const QString folder = parser.value(outputFolder);
-        if (!QFileInfo(folder).isDir()) return usageError(folder + QStringLiteral(": no such folder"));
+        const QFileInfo folderInfo(folder);
+        if (!folderInfo.isDir())
+            return usageError(folder + (folderInfo.exists() ? QStringLiteral(": not a folder") : QStringLiteral(": no such folder")));
         if (files.isEmpty()) return usageError(QStringLiteral("no files to convert"));
         jobs = cli::jobsIntoFolder(files, folder);
     } else {
@@ -65,6 +90,9 @@ int main(int argc, char* argv[])
 
     engine::ConversionEngine engine;
     cli::StderrReport report(batch && isatty(STDERR_FILENO), batch);
-    const cli::RunTotals totals = cli::runJobs(engine, jobs, parser.isSet(force), report);
+    catchStopSignals();
+    const cli::RunTotals totals =
+        cli::runJobs(engine, jobs, parser.isSet(force), report, [] { return stopSignal != 0; });
+    if (stopSignal != 0) endBySignal(stopSignal);
     return totals.converted == jobs.size() ? ExitAllConverted : ExitSomeNotConverted;
 }

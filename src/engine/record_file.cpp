@@ -50,6 +50,9 @@ bool isFolder(FileCalls& calls, const std::string& path)
 
 FileError fromErrno() { return fileErrorFromErrno(errno); }
 
+// The system sees a name only up to its first NUL: such a name would open or replace another file.
+bool unusableName(const std::string& path) { return path.empty() || path.find('\0') != std::string::npos; }
+
 // A missing file in an existing folder is "file not found"; a missing folder is "path not found".
 FileError missingFileError(FileCalls& calls, const std::string& path)
 {
@@ -61,6 +64,17 @@ struct ResolvedTarget {
     std::string path;
     std::optional<struct stat> existing;
 };
+
+// A link in a shared sticky folder such as /tmp that belongs neither to the folder's owner nor to
+// the user may have been put there to redirect the save onto another file; the system refuses to
+// follow such links when it opens a file, and so does the save.
+bool plantedByAnother(FileCalls& calls, const std::string& linkPath, const struct stat& link)
+{
+    struct stat folder {};
+    if (calls.stat(splitPath(linkPath).folder.c_str(), &folder) != 0) return false;
+    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    return shared && link.st_uid != folder.st_uid && link.st_uid != ::geteuid();
+}
 
 // Follows symbolic links at the end of the path, as opening the file for writing would.
 std::optional<FileError> resolveTarget(FileCalls& calls, std::string path, ResolvedTarget& target)
@@ -78,6 +92,7 @@ std::optional<FileError> resolveTarget(FileCalls& calls, std::string path, Resol
             return std::nullopt;
         }
         if (hop == MaxLinkHops) return FileError{FileErrorNumber::PathFileAccessError};
+        if (plantedByAnother(calls, path, status)) return FileError{FileErrorNumber::PermissionDenied};
         char link[PATH_MAX];
         const ssize_t length = calls.readlink(path.c_str(), link, sizeof link);
         if (length < 0) return fromErrno();
@@ -123,7 +138,7 @@ std::optional<FileError> writeAll(FileCalls& calls, int fd, std::span<const std:
 std::optional<FileError> readOldRecordBytes(FileCalls& calls, const std::string& path,
                                             std::span<std::uint8_t, records::OldRecordLength> bytes)
 {
-    if (path.empty()) return FileError{FileErrorNumber::PathFileAccessError};
+    if (unusableName(path)) return FileError{FileErrorNumber::PathFileAccessError};
     // Non-blocking, so that naming a pipe cannot hang the program before it is refused below.
     const int fd = calls.open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0);
     if (fd < 0) return errno == ENOENT ? missingFileError(calls, path) : fromErrno();
@@ -150,7 +165,7 @@ std::optional<FileError> readOldRecordBytes(FileCalls& calls, const std::string&
 std::optional<FileError> beginReplacement(FileCalls& calls, const std::string& path, std::span<const std::uint8_t> bytes,
                                           std::optional<PendingReplacement>& pending)
 {
-    if (path.empty()) return FileError{FileErrorNumber::PathFileAccessError};
+    if (unusableName(path)) return FileError{FileErrorNumber::PathFileAccessError};
     ResolvedTarget target;
     if (auto error = resolveTarget(calls, path, target)) return error;
     const SplitPath where = splitPath(target.path);

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string_view>
@@ -83,10 +84,12 @@ inline QByteArray expectedNewFile(const QByteArray& oldFile, std::string_view st
     return expected;
 }
 
+// Fails the running test when the fixture cannot be written, so no test runs on a missing input.
 inline void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) file.write(bytes);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+        ADD_FAILURE() << "cannot write fixture " << path.toStdString();
 }
 
 inline QByteArray readFile(const QString& path)
