@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringTokenizer>
 #include <algorithm>
 #include <optional>
@@ -15,6 +17,10 @@ namespace {
 
 // Values come back as they fit a 255-character reading buffer with its terminating zero.
 constexpr qsizetype MaxValueLength = 254;
+
+// The tool's folder among the user's configuration folders (~/.config/FileConverter).
+constexpr char ToolFolderName[] = "FileConverter";
+constexpr char DefaultFolderName[] = "VelFiles";
 
 // Spaces and tabs only: a no-break space (0xA0) at the end of a folder name belongs to the value.
 bool isBlank(QChar character)
@@ -51,6 +57,21 @@ std::optional<QStringView> sectionName(QStringView line)
 bool sameName(QStringView name, const QString& wanted)
 {
     return name.compare(wanted, Qt::CaseInsensitive) == 0;
+}
+
+// A folder of nothing but spaces is no folder: the default one stands in for it.
+bool isGiven(const QString& configuredFolder)
+{
+    return !std::ranges::all_of(configuredFolder, [](QChar character) { return character == u' '; });
+}
+
+QString messPfadIn(const ProgramFolders& folders, const QString& configuredFolder)
+{
+    const QString parent = measurementParentFolder(folders);
+    // A fresh account may have no documents folder yet; the application folder is never made.
+    if (!isGiven(configuredFolder) && parent != folders.application)
+        QDir().mkpath(parent);
+    return MessPfad(parent, configuredFolder);
 }
 
 }  // namespace
@@ -92,17 +113,15 @@ QString ProfilLesen(const QString& folder, const QString& profileFileName, const
 QString ProfilLesen(const QString& profileFileName, const QString& section, const QString& key,
                     const QString& defaultValue)
 {
-    return ProfilLesen(QCoreApplication::applicationDirPath(), profileFileName, section, key, defaultValue);
+    const QString folder = profileFolder(programFolders(QCoreApplication::applicationDirPath()), profileFileName);
+    return ProfilLesen(folder, profileFileName, section, key, defaultValue);
 }
 
 QString MessPfad(const QString& parentFolder, const QString& configuredFolder)
 {
-    const bool configured = !std::ranges::all_of(configuredFolder, [](QChar character) {
-        return character == u' ';
-    });
-    if (configured)
+    if (isGiven(configuredFolder))
         return configuredFolder;
-    const QString defaultFolder = QDir(parentFolder).filePath(QStringLiteral("VelFiles")) + u'/';
+    const QString defaultFolder = QDir(parentFolder).filePath(QLatin1String(DefaultFolderName)) + u'/';
     // One level, result ignored: the dialogs start there whether it was made now, earlier or not at all.
     QDir().mkdir(defaultFolder);
     return defaultFolder;
@@ -110,7 +129,39 @@ QString MessPfad(const QString& parentFolder, const QString& configuredFolder)
 
 QString MessPfad(const QString& configuredFolder)
 {
-    return MessPfad(QCoreApplication::applicationDirPath(), configuredFolder);
+    return messPfadIn(programFolders(QCoreApplication::applicationDirPath()), configuredFolder);
+}
+
+ProgramFolders programFolders(const QString& applicationFolder)
+{
+    // The generic location plus the tool's name: the per-application one follows the
+    // application name, which is the program file's name unless the program sets another.
+    const QString configuration = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return {applicationFolder, QFileInfo(applicationFolder).isWritable(),
+            QDir(configuration).filePath(QLatin1String(ToolFolderName)),
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)};
+}
+
+QString profileFolder(const ProgramFolders& folders, const QString& profileFileName)
+{
+    const bool portable = QFileInfo::exists(QDir(folders.application).filePath(profileFileName));
+    return portable ? folders.application : folders.userConfiguration;
+}
+
+QString measurementParentFolder(const ProgramFolders& folders)
+{
+    // A VelFiles folder beside a read-only program (a copy on a shared drive) is still the one to use.
+    const bool besideProgram = folders.applicationWritable
+                               || QFileInfo(QDir(folders.application).filePath(QLatin1String(DefaultFolderName))).isDir();
+    return besideProgram ? folders.application : folders.userDocuments;
+}
+
+QString measurementFolder(const ProgramFolders& folders)
+{
+    const QString configured = ProfilLesen(profileFolder(folders, QLatin1String(ProfileFileName)),
+                                           QLatin1String(ProfileFileName), QLatin1String(ProfileSection),
+                                           QLatin1String(MeasurementFolderKey), {});
+    return messPfadIn(folders, configured);
 }
 
 }  // namespace support

@@ -17,16 +17,42 @@ inline constexpr char MeasurementFolderKey[] = "PfadMessFile";
 QString readProfileValue(QByteArrayView profileText, const QString& section, const QString& key,
                          const QString& defaultValue);
 
-// Reads from the profile file profileFileName in the application folder.
+// Where the program keeps its profile and its default measurement folder. A portable copy keeps
+// both beside the program file; an installed program's folder (/usr/bin) is not the user's, so
+// the user's own folders stand in for it.
+struct ProgramFolders {
+    QString application;               // the folder of the program file
+    bool applicationWritable = false;  // whether the user may make a folder there
+    QString userConfiguration;         // the user's configuration folder for the tool
+    QString userDocuments;             // the user's documents folder
+};
+
+// The folders of a program in applicationFolder for the user who runs it: the user's folders from
+// QStandardPaths, writability as the file system answers for this user (access(2): a read-only
+// mount or missing permission make it false; for root it is true on any writable mount).
+ProgramFolders programFolders(const QString& applicationFolder);
+
+// The folder profileFileName is read from: the application folder when the file is there, else
+// the user's configuration folder.
+QString profileFolder(const ProgramFolders& folders, const QString& profileFileName);
+
+// The folder the default measurement folder VelFiles goes in: the application folder when VelFiles
+// is there already or the user may make it there, else the user's documents folder.
+QString measurementParentFolder(const ProgramFolders& folders);
+
+// PfadMessFile of the profile, or the default measurement folder VelFiles made where it goes.
+QString measurementFolder(const ProgramFolders& folders);
+
+// Reads from the profile file profileFileName in the program's profile folder (profileFolder).
 QString ProfilLesen(const QString& profileFileName, const QString& section, const QString& key,
                     const QString& defaultValue);
 
-// The configured folder unchanged when it is not blank, else the default folder VelFiles beside
-// the program (created when missing, failures ignored).
+// The configured folder unchanged when it is not blank, else the default folder VelFiles in
+// measurementParentFolder (created when missing, failures ignored).
 QString MessPfad(const QString& configuredFolder);
 
-// The same two with the folder supplied instead of the application folder: the profile file is
-// read from folder, the default measurement folder VelFiles is made in parentFolder.
+// The same two with the folder supplied: the profile file is read from folder, the default
+// measurement folder VelFiles is made in parentFolder (one level).
 QString ProfilLesen(const QString& folder, const QString& profileFileName, const QString& section,
                     const QString& key, const QString& defaultValue);
 QString MessPfad(const QString& parentFolder, const QString& configuredFolder);

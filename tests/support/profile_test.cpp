@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -51,6 +53,61 @@ TEST(ProfileReader, FallsBackToVelFilesBesideTheProgram)
     profile.write("[VelInfo]\r\nPfadMessFile=C:\\Data\r\n");
     profile.close();
     EXPECT_EQ(configured(), R"(C:\Data)");
+}
+
+TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers)
+{
+    // Test mode keeps the configuration folder apart; the documents folder is always the one in HOME.
+    QStandardPaths::setTestModeEnabled(true);
+    const auto restore = qScopeGuard([home = qgetenv("HOME")] {
+        qputenv("HOME", home);
+        QStandardPaths::setTestModeEnabled(false);
+    });
+    const auto writeProfile = [](const QString& folder, const QByteArray& value) {
+        QDir().mkpath(folder);
+        QFile profile(QDir(folder).filePath(support::ProfileFileName));
+        return profile.open(QIODevice::WriteOnly) && profile.write("[VelInfo]\r\nPfadMessFile=" + value) > 0;
+    };
+    // PfadMessFile beside the program and in the user's folder ("-": no profile there); $app and
+    // $documents stand for the program's and the user's documents folder.
+    const struct {
+        const char* name;
+        bool writable;
+        QByteArray beside, inUsers;
+        bool velFilesBeside;
+        QString expected;
+    } rows[] = {
+        {"portable, no profile", true, "-", "-", false, "$app/VelFiles/"},
+        {"portable profile wins", true, "C:\\Beside", "C:\\User", false, R"(C:\Beside)"},
+        {"portable copy without its own profile", true, "-", "C:\\User", false, R"(C:\User)"},
+        {"installed, no profile", false, "-", "-", false, "$documents/VelFiles/"},
+        {"installed, user's profile", false, "-", "/data/", false, "/data/"},
+        {"installed, blank in user's profile", false, "-", "\"  \"", false, "$documents/VelFiles/"},
+        {"installed, profile put beside it", false, "/srv/g", "/data/", false, "/srv/g"},
+        {"read-only copy with its VelFiles", false, "-", "-", true, "$app/VelFiles/"},
+    };
+    for (const auto& row : rows) {
+        QTemporaryDir home;
+        qputenv("HOME", QFile::encodeName(home.path()));
+        support::ProgramFolders folders = support::programFolders(home.filePath("app"));
+        EXPECT_EQ(folders.userConfiguration, home.filePath(".qttest/config/FileConverter"));
+        EXPECT_EQ(folders.userDocuments, home.filePath("Documents"));
+        EXPECT_FALSE(folders.applicationWritable) << "a missing folder is nobody's to write in";
+        QDir().mkpath(folders.application + (row.velFilesBeside ? "/VelFiles" : ""));
+        EXPECT_TRUE(support::programFolders(folders.application).applicationWritable);
+        ASSERT_TRUE(row.beside == "-" || writeProfile(folders.application, row.beside));
+        ASSERT_TRUE(row.inUsers == "-" || writeProfile(folders.userConfiguration, row.inUsers));
+
+        // Tests run as root, for whom every folder is writable: the answer is set here instead.
+        folders.applicationWritable = row.writable;
+        const QString expected = QString(row.expected).replace("$app", folders.application)
+                                     .replace("$documents", folders.userDocuments);
+        EXPECT_EQ(support::measurementFolder(folders), expected) << row.name;
+        // VelFiles is made where it is named and nowhere else; the documents folder only when needed.
+        EXPECT_EQ(QDir(folders.application + "/VelFiles").exists(), expected.startsWith(folders.application))
+            << row.name;
+        EXPECT_EQ(QDir(folders.userDocuments).exists(), expected.startsWith(folders.userDocuments)) << row.name;
+    }
 }
 
 }  // namespace
