@@ -1,0 +1,88 @@
+// One conversion run of the window: open dialog and load, convert, save dialog and save, status line.
+#include "ui/conversion_run.h"
+
+#include "support/path_split.h"
+#include "support/profile.h"
+#include "support/windows1252.h"
+
+namespace ui {
+namespace {
+
+// The old file's filter shows "Geradheit(*.G)" and lists only *.G files.
+constexpr char OpenFilter[] = "Geradheit(*.G)|*.G";
+// Followed by the name the old record was saved under, so that the target dialog lists only
+// files of that name.
+constexpr char SaveFilterHead[] = "Straightness (*.G)|";
+constexpr std::int16_t OpenDialog = 1;
+constexpr std::int16_t SaveDialog = 0;
+
+// The name part of the path the old record stored, which may be a Windows path.
+QString storedFileNamePart(const records::Text<75>& storedName)
+{
+    QString path = support::fromWindows1252(QByteArrayView(storedName.bytes.data(), storedName.bytes.size()));
+    while (path.endsWith(u' '))
+        path.chop(1);
+    // 75 characters never overflow a 16-bit position.
+    return support::PfadZerlegen(path).value_or(support::PathParts{}).fileName;
+}
+
+}  // namespace
+
+FolderLookup profileMeasurementFolder(const QString& applicationFolder)
+{
+    // The folders are looked at afresh too: a profile put beside the program while it runs counts.
+    return [applicationFolder] { return support::measurementFolder(support::programFolders(applicationFolder)); };
+}
+
+ConversionRun::ConversionRun(engine::ConversionEngine& engine, support::FileDialogControl& dialog,
+                             WarningPresenter& warnings, std::function<void()> beep, FolderLookup measurementFolder)
+    : engine_(engine), dialog_(dialog), warnings_(warnings), beep_(std::move(beep)),
+      measurementFolder_(std::move(measurementFolder))
+{
+}
+
+bool ConversionRun::DateiOeffnen()
+{
+    beep_();
+    const QString chosen = support::DateiDialog(dialog_, measurementFolder_(), QString::fromLatin1(OpenFilter),
+                                                QStringLiteral("Open File"), OpenDialog);
+    if (chosen.isEmpty())
+        return false;
+    const engine::FileResult loaded = engine_.g_DateiLaden(chosen);
+    if (!loaded) {
+        warnings_.present(*loaded.warning);
+        return false;
+    }
+    engine_.DatenUebernehmen();
+    return true;
+}
+
+bool ConversionRun::DateiSpeichernUnter()
+{
+    const QString folder = measurementFolder_();
+    const QString filter =
+        QString::fromLatin1(SaveFilterHead) + storedFileNamePart(engine_.NewWorkingRecord.Info.FileInfo.FileName);
+    const QString chosen = support::DateiDialog(dialog_, folder, filter, QStringLiteral("Save File"), SaveDialog);
+    if (chosen.isEmpty())
+        return false;
+    const engine::SaveOutcome outcome = engine_.stampAndSave(chosen);
+    if (outcome.status == engine::SaveStatus::Failed)
+        warnings_.present(*outcome.warning);
+    return outcome.status == engine::SaveStatus::Saved;
+}
+
+void ConversionRun::convertOneFile(RunView& view)
+{
+    view.showStatus(QString::fromLatin1(StatusRunning));
+    // Stays disabled through every dialog and box of the run, so that no second run can start inside it.
+    view.setCommand1Enabled(false);
+    bool converted = false;
+    if (DateiOeffnen()) {
+        engine_.DatenKonvertieren();
+        converted = DateiSpeichernUnter();
+    }
+    view.showStatus(QString::fromLatin1(converted ? StatusConverted : StatusNotConverted));
+    view.setCommand1Enabled(true);
+}
+
+}  // namespace ui

@@ -1,0 +1,64 @@
+// One conversion run of the window: open dialog and load, convert, save dialog and save, status line.
+#pragma once
+
+#include "engine/conversion_engine.h"
+#include "support/file_dialog.h"
+
+#include <QString>
+#include <functional>
+
+namespace ui {
+
+inline constexpr char StatusRunning[] = "Start converting";
+inline constexpr char StatusConverted[] = "File succesfully converted!";
+inline constexpr char StatusNotConverted[] = "ERROR: File NOT converted!";
+
+// What a run changes in the window.
+class RunView {
+public:
+    virtual ~RunView() = default;
+    virtual void showStatus(const QString& text) = 0;
+    virtual void setCommand1Enabled(bool enabled) = 0;
+};
+
+// Tells the user why a file could not be loaded or saved: a beep and a modal warning box.
+class WarningPresenter {
+public:
+    virtual ~WarningPresenter() = default;
+    virtual void present(const engine::Warning& warning) = 0;
+};
+
+// The folder the file dialogs start in; asked afresh before every dialog, so that a profile
+// edited while the program runs takes effect at the next dialog.
+using FolderLookup = std::function<QString()>;
+
+// PfadMessFile of the profile file, or the VelFiles folder made where it goes: both beside the
+// program in applicationFolder for a portable copy, in the user's folders for an installed program.
+FolderLookup profileMeasurementFolder(const QString& applicationFolder);
+
+// The steps of a run over the engine's records; everything it shows goes through the interfaces
+// it is given, so that it runs without a screen.
+class ConversionRun {
+public:
+    ConversionRun(engine::ConversionEngine& engine, support::FileDialogControl& dialog,
+                  WarningPresenter& warnings, std::function<void()> beep, FolderLookup measurementFolder);
+
+    // Asks for the old file and loads it into OldWorkingRecord; false after a cancel or a failed load.
+    bool DateiOeffnen();
+
+    // Asks for the target name and saves NewWorkingRecord there; false after a cancel, for a
+    // record marked not to be saved, and after a failed save.
+    bool DateiSpeichernUnter();
+
+    // The click on Command1: the whole run from the open dialog to the outcome in the status line.
+    void convertOneFile(RunView& view);
+
+private:
+    engine::ConversionEngine& engine_;
+    support::FileDialogControl& dialog_;
+    WarningPresenter& warnings_;
+    std::function<void()> beep_;
+    FolderLookup measurementFolder_;
+};
+
+}  // namespace ui

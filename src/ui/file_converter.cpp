@@ -1,0 +1,88 @@
+// The program's only window: title, description, status line and the two buttons.
+#include "ui/file_converter.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+
+namespace ui {
+namespace {
+
+// Geometry is given in pixels at 96 dots per inch and fonts in points; on a denser screen Qt 6
+// scales the pixels by the device pixel ratio, so that both grow alike.
+QFont arial(qreal pointSize, bool bold = false)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+QLabel* label(QWidget* window, const char* name, const QString& text, QRect geometry, const QFont& font)
+{
+    auto* created = new QLabel(text, window);
+    created->setObjectName(QLatin1String(name));
+    created->setGeometry(geometry);
+    created->setFont(font);
+    created->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    return created;
+}
+
+QPushButton* button(QWidget* window, const char* name, const QString& text, QRect geometry, const QFont& font)
+{
+    auto* created = new QPushButton(text, window);
+    created->setObjectName(QLatin1String(name));
+    created->setGeometry(geometry);
+    created->setFont(font);
+    // Enter presses the button that holds the focus, as on Windows; a plain window has no default
+    // button, so Enter elsewhere presses neither.
+    created->setAutoDefault(true);
+    return created;
+}
+
+}  // namespace
+
+FileConverter::FileConverter(engine::ConversionEngine& engine, const QString& applicationFolder, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      CMDialogDatei(this), warnings_(this),
+      run_(engine, CMDialogDatei, warnings_, &QApplication::beep, profileMeasurementFolder(applicationFolder))
+{
+    setObjectName(QStringLiteral("FileConverter"));
+    setWindowTitle(QStringLiteral("FileConverter"));
+    setFixedSize(404, 261);
+    setFont(arial(9));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/fileconverter-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/icons/fileconverter-32.png"), QSize(32, 32));
+    setWindowIcon(icon);
+
+    // Created in the order of the keyboard focus; the labels take none.
+    Label1 = label(this, "Label1", QStringLiteral("File Converter WIN-VELNOR"), {112, 24, 185, 17}, arial(9.75));
+    Command1 = button(this, "Command1", QStringLiteral("Start converting a file"), {72, 136, 273, 65},
+                      arial(11.25, true));
+    Command2 = button(this, "Command2", QStringLiteral("End"), {320, 232, 81, 25}, arial(9.75));
+    Label2 = label(this, "Label2", QString(), {72, 88, 273, 33}, arial(12, true));
+    Label3 = label(this, "Label3", QStringLiteral("straightness measuring files version <5.01 to version >5.021"),
+                   {112, 40, 185, 41}, arial(9.75));
+    Label3->setWordWrap(true);
+    Command1->setFocus();
+
+    connect(Command1, &QPushButton::clicked, this, [this] { run_.convertOneFile(*this); });
+    connect(Command2, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void FileConverter::showStatus(const QString& text) { Label2->setText(text); }
+
+void FileConverter::setCommand1Enabled(bool enabled)
+{
+    Command1->setEnabled(enabled);
+    // Disabling the button passed the focus on to Command2; taking it back keeps a key press after
+    // the run from ending the program.
+    if (enabled)
+        Command1->setFocus();
+}
+
+}  // namespace ui

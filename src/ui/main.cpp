@@ -1,0 +1,16 @@
+// FileConverter: the window that converts one old measurement file at a time.
+#include "engine/conversion_engine.h"
+#include "ui/file_converter.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    // Ties the window to the installed desktop entry, so that a desktop shows the entry's name and icon for it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("fileconverter"));
+    engine::ConversionEngine engine;
+    ui::FileConverter window(engine, QCoreApplication::applicationDirPath());
+    window.show();
+    return QApplication::exec();
+}

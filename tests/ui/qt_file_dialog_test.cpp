@@ -1,0 +1,98 @@
+// The dialog routine over Qt's real file dialog, driven offscreen: presets, listing, flags, cancel.
+#include "ui/qt_file_dialog.h"
+#include "modal_script.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QListView>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+using namespace uitest;
+
+class QtFileDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ensureApplication();
+        for (const char* name : {"probe.G", "probe.g", "MESS 01.G", "MESS_01.G", "MESS01.G", "notes.txt"})
+            QFile(path(name)).open(QIODevice::WriteOnly);
+        QDir(dir.path()).mkdir("Data.Gx");
+        QFile(path("Data.Gx/b.G")).open(QIODevice::WriteOnly);
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    QString runDialog(const QString& start, const QString& filter, std::int16_t openFlag,
+                      std::vector<ModalScript::Step> steps)
+    {
+        ModalScript script(steps);
+        const QString chosen = support::DateiDialog(adapter, start, filter, "Title", openFlag);
+        EXPECT_EQ(script.taken, steps.size());
+        EXPECT_EQ(script.unscripted, 0);
+        return chosen;
+    }
+
+    QTemporaryDir dir;
+    ui::QtFileDialog adapter{nullptr};
+};
+
+// The dialog lists exactly these names once it has read its folder (which it does in the background).
+void expectListed(QFileDialog* dialog, const QStringList& expected)
+{
+    auto* view = dialog->findChild<QListView*>("listView");
+    const auto listed = [view] {
+        QStringList names;
+        for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+            names.append(view->model()->index(row, 0, view->rootIndex()).data().toString());
+        names.sort();
+        return names;
+    };
+    if (!QTest::qWaitFor([&] { return listed() == expected; }, 3000)) {
+        EXPECT_EQ(listed(), expected);
+    }
+}
+
+TEST_F(QtFileDialogTest, OpenDialogListsThePatternAndInsistsOnAnExistingFileWithTheExtension)
+{
+    const auto presets = [this](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "Title");
+        EXPECT_EQ(dialog->directory().path(), dir.path());
+        EXPECT_EQ(dialog->findChild<QComboBox*>("fileTypeCombo")->currentText(), "Geradheit(*.G)");
+        // Qt matches names regardless of case, as the Windows dialog did; the loop decides on case.
+        expectListed(dialog, {"Data.Gx", "MESS 01.G", "MESS01.G", "MESS_01.G", "probe.G", "probe.g"});
+    };
+    EXPECT_EQ(runDialog(dir.path() + "/", "Geradheit(*.G)|*.G", 1,
+                        {choose(path("missing.G"), presets), answer(QMessageBox::Ok), choose(path("probe.g")),
+                         choose(path("Data.Gx/b.G"))}),
+              path("Data.Gx/b.G"));
+}
+
+TEST_F(QtFileDialogTest, SaveDialogAsksBeforeReplacingAndAddsTheExtension)
+{
+    const auto presets = [this](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->findChild<QComboBox*>("fileTypeCombo")->currentText(), "Straightness (*.G)");
+        // A blank cannot stand in a Qt pattern; its stand-in matches one lookalike more.
+        expectListed(dialog, {"Data.Gx", "MESS 01.G", "MESS_01.G"});
+    };
+    EXPECT_EQ(runDialog(dir.path() + "/", "Straightness (*.G)|MESS 01.G", 0,
+                        {choose(path("MESS 01.G"), presets), answer(QMessageBox::No), choose(path("fresh"))}),
+              path("fresh.G"));
+    EXPECT_EQ(runDialog(dir.path() + "/", "Straightness (*.G)|MESS 01.G", 0,
+                        {choose(path("probe.G")), answer(QMessageBox::Yes)}),
+              path("probe.G"));
+}
+
+TEST_F(QtFileDialogTest, CancelAtAnyShowingGivesNothing)
+{
+    const auto presets = [this](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->directory().path(), dir.path());
+        EXPECT_EQ(dialog->findChild<QLineEdit*>("fileNameEdit")->text(), "Data.Gx");
+    };
+    EXPECT_EQ(runDialog(path("Data.Gx"), "Geradheit(*.G)|*.G", 1, {cancel(presets)}), "");
+    EXPECT_EQ(runDialog(dir.path(), "Straightness (*.G)|*.G", 0, {cancel()}), "");
+    EXPECT_EQ(runDialog(dir.path(), "Straightness (*.G)|*.G", 0, {choose(path("other.g")), cancel()}), "");
+}
+
+}  // namespace
