@@ -7,10 +7,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
-#include <sys/mount.h>
-
 namespace {
 
 using engine::ConversionEngine;
@@ -20,36 +16,9 @@ using fixtures::writeFile;
 
 constexpr char Stamp[] = "24.12 2026 / 18:30:00";
 
-// The real system calls, except that one kind of call fails with a given error.
-class FailingCalls : public engine::FileCalls {
-public:
-    enum class Call { None, Open, Write, Fsync };
-    Call failing = Call::None;
-    int error = 0;
-
-    int open(const char* path, int flags, mode_t mode) override
-    {
-        return fail(Call::Open) ? -1 : FileCalls::open(path, flags, mode);
-    }
-    ssize_t write(int fd, const void* buffer, std::size_t size) override
-    {
-        return fail(Call::Write) ? -1 : FileCalls::write(fd, buffer, size);
-    }
-    int fsync(int fd) override { return fail(Call::Fsync) ? -1 : FileCalls::fsync(fd); }
-
-private:
-    bool fail(Call call)
-    {
-        if (call != failing) return false;
-        errno = error;
-        return true;
-    }
-};
-
 class EngineTest : public ::testing::Test {
 protected:
     QString path(const QString& name) const { return dir.filePath(name); }
-    QStringList entries() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); }
 
     engine::FileResult convert(const QString& source)
     {
@@ -61,8 +30,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    FailingCalls calls;
-    ConversionEngine engine{calls, [] { return QString::fromLatin1(Stamp); }};
+    ConversionEngine engine{engine::systemFileCalls(), [] { return QString::fromLatin1(Stamp); }};
 };
 
 TEST_F(EngineTest, EveryFieldLandsAtItsOffsetInTheNewFile)
@@ -115,6 +83,9 @@ TEST_F(EngineTest, LoadFailuresNameTheirError)
     markedButOld[1898] = 2;
     markedButOld[1899] = 0;
 
+    // A converted file with other line settings at 1912: a true settings text marks it converted.
+    const auto convertedWith = [&](const char (&settings)[13]) { return QByteArray(converted).replace(1912, 12, QByteArray(settings, 12)); };
+
     struct Row {
         const char* name;
         QByteArray content;  // written to "f.G" unless null
@@ -129,11 +100,17 @@ TEST_F(EngineTest, LoadFailuresNameTheirError)
         {"empty", QByteArray(""), "f.G", FileErrorNumber::InputPastEndOfFile},
         {"one byte short", QByteArray(3230, '\0'), "f.G", FileErrorNumber::InputPastEndOfFile},
         {"already converted", converted, "f.G", FileErrorNumber::InvalidFileFormat},
+        {"converted, other settings", convertedWith("9600,E,7,1.5"), "f.G", FileErrorNumber::InvalidFileFormat},
+        {"converted, no blank left", convertedWith("115200,N,8,1"), "f.G", FileErrorNumber::InvalidFileFormat},
+        {"settings cut after a dot", convertedWith("19200,N,8,1."), "f.G", std::nullopt},
+        {"settings padded with NUL", convertedWith("19200,N,8,1\0"), "f.G", std::nullopt},
+        {"settings without parity", convertedWith("19200,,8,1  "), "f.G", std::nullopt},
         {"missing file", QByteArray(), "none.G", FileErrorNumber::FileNotFound},
         {"missing folder", QByteArray(), "none/f.G", FileErrorNumber::PathNotFound},
         {"file used as folder", QByteArray(3231, '\0'), "f.G/f.G", FileErrorNumber::PathNotFound},
         {"a folder", QByteArray(), ".", FileErrorNumber::PathFileAccessError},
         {"empty name", QByteArray(), "", FileErrorNumber::PathFileAccessError},
+        {"name going on past a NUL", QByteArray(3231, '\0'), QStringLiteral("f.G") + QChar(0) + "x", FileErrorNumber::PathFileAccessError},
     };
     for (const Row& row : rows) {
         QFile::remove(path("f.G"));
@@ -161,44 +138,6 @@ TEST_F(EngineTest, WarningsCarryTheExactTitleAndPrompt)
     ASSERT_FALSE(save);
     EXPECT_EQ(save.warning->title, QStringLiteral("Error: (g_DateiSpeichern):  76"));
     EXPECT_EQ(save.warning->prompt, QStringLiteral("...at saving \r\nPath not found"));
-}
-
-TEST_F(EngineTest, SavingReplacesTheWholeTargetOrNothing)
-{
-    writeFile(path("old.G"), fixtures::patternedOldFile());
-    ASSERT_TRUE(convert(path("old.G")));
-    const QByteArray longer(5000, 'L');
-
-    struct Row {
-        const char* name;
-        FailingCalls::Call failing;
-        int error;
-        std::optional<FileErrorNumber> expected;
-    };
-    const Row rows[] = {
-        {"written", FailingCalls::Call::None, 0, std::nullopt},
-        {"disk full while writing", FailingCalls::Call::Write, ENOSPC, FileErrorNumber::DiskFull},
-        {"device error at flush", FailingCalls::Call::Fsync, EIO, FileErrorNumber::DeviceIoError},
-        {"folder refuses new files", FailingCalls::Call::Open, EACCES, FileErrorNumber::PermissionDenied},
-    };
-    for (const Row& row : rows) {
-        writeFile(path("target.G"), longer);
-        calls.failing = row.failing;
-        calls.error = row.error;
-        const auto outcome = engine.stampAndSave(path("target.G"));
-        calls.failing = FailingCalls::Call::None;
-        const QByteArray after = readFile(path("target.G"));
-        if (row.expected) {
-            ASSERT_EQ(outcome.status, engine::SaveStatus::Failed) << row.name;
-            EXPECT_EQ(outcome.warning->error.number, *row.expected) << row.name;
-            EXPECT_EQ(after, longer) << row.name;
-            EXPECT_EQ(engine.NewWorkingRecord.Info.SaveStamp.StampText.view(), "--.--- ---- / --:--:--                  ");
-        } else {
-            ASSERT_EQ(outcome.status, engine::SaveStatus::Saved) << row.name;
-            EXPECT_EQ(after.size(), 3243) << "no tail of the longer file survives";
-        }
-        EXPECT_EQ(entries(), QStringList({"old.G", "target.G"})) << row.name << ": no temporary file is left";
-    }
 }
 
 TEST_F(EngineTest, SaveNamesAreTrimmedCutAndFollowed)
@@ -239,37 +178,6 @@ TEST_F(EngineTest, ARecordMarkedNotToBeSavedIsNotWritten)
     EXPECT_EQ(engine.NewWorkingRecord.Info.SaveStamp.StampText, stampBefore);
     EXPECT_EQ(engine.NewWorkingRecord.Info.SaveStamp.FormatMark, 1);
     EXPECT_TRUE(engine.NewWorkingRecord.Info.FileInfo.FileName.view().starts_with(path("new.G").toStdString()));
-}
-
-// A real full disk: a tiny tmpfs, which only root may mount.
-TEST_F(EngineTest, AFullDiskLeavesTheOriginalAsItWas)
-{
-    const QString mountPoint = path("tiny");
-    QDir().mkpath(mountPoint);
-    if (::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, "size=16k") != 0)
-        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root): " << std::strerror(errno);
-    struct Unmount {
-        QString at;
-        ~Unmount() { ::umount2(QFile::encodeName(at).constData(), MNT_DETACH); }
-    } unmount{mountPoint};
-
-    writeFile(path("old.G"), fixtures::patternedOldFile());
-    ASSERT_TRUE(convert(path("old.G")));
-    const QByteArray original(4096, 'O');
-    const QString target = mountPoint + QStringLiteral("/target.G");
-    writeFile(target, original);
-    // Fill the rest of the file system so that no new block can be had.
-    QFile filler(mountPoint + QStringLiteral("/filler"));
-    ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
-    while (filler.write(QByteArray(512, 'f')) == 512 && filler.flush()) {
-    }
-    filler.close();
-
-    const auto outcome = engine.stampAndSave(target);
-    ASSERT_EQ(outcome.status, engine::SaveStatus::Failed);
-    EXPECT_EQ(outcome.warning->error.number, FileErrorNumber::DiskFull);
-    EXPECT_EQ(readFile(target), original);
-    EXPECT_EQ(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden), QStringList({"filler", "target.G"}));
 }
 
 }  // namespace
