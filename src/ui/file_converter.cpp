@@ -20,22 +20,27 @@ QFont arial(qreal pointSize, bool bold = false)
     return font;
 }
 
-QLabel* label(QWidget* window, const char* name, const QString& text, QRect geometry, const QFont& font)
+// A control at its place in the window, with its own font, named as the rest of the program calls it.
+template <class Control>
+Control* placed(QWidget* window, const char* name, const QString& text, QRect geometry, const QFont& font)
 {
-    auto* created = new QLabel(text, window);
+    auto* created = new Control(text, window);
     created->setObjectName(QLatin1String(name));
     created->setGeometry(geometry);
     created->setFont(font);
+    return created;
+}
+
+QLabel* label(QWidget* window, const char* name, const QString& text, QRect geometry, const QFont& font)
+{
+    auto* created = placed<QLabel>(window, name, text, geometry, font);
     created->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     return created;
 }
 
 QPushButton* button(QWidget* window, const char* name, const QString& text, QRect geometry, const QFont& font)
 {
-    auto* created = new QPushButton(text, window);
-    created->setObjectName(QLatin1String(name));
-    created->setGeometry(geometry);
-    created->setFont(font);
+    auto* created = placed<QPushButton>(window, name, text, geometry, font);
     // Enter presses the button that holds the focus, as on Windows; a plain window has no default
     // button, so Enter elsewhere presses neither.
     created->setAutoDefault(true);
