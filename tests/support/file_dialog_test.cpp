@@ -1,45 +1,12 @@
 // The dialog routine driven by a scripted dialog: presets, the extension rule, cancel and failures.
-#include "support/file_dialog.h"
+#include "scripted_dialog.h"
 
-#include <QStringList>
 #include <gtest/gtest.h>
-#include <optional>
-#include <vector>
 
 namespace {
 
-using Choice = std::optional<QString>;  // nullopt: the user cancels
+using scripted::Choice;
 const Choice Cancel;
-
-// Answers each showing with the next scripted choice and notes the presets it was shown with.
-class ScriptedDialog : public support::FileDialogControl {
-public:
-    explicit ScriptedDialog(std::vector<Choice> script) : script_(std::move(script)) {}
-    QStringList shown;
-
-    void setDialogTitle(const QString& title) override { title_ = title; }
-    void setFileName(const QString& name) override { fileName_ = name; }
-    QString fileName() const override { return fileName_; }
-    void setInitialDirectory(const QString& directory) override { directory_ = directory; }
-    void setDefaultExtension(const QString& extension) override { extension_ = extension; }
-    void setFilter(const QString& filter) override { filter_ = filter; }
-    void setFlags(std::uint32_t flags) override { flags_ = QString::number(flags, 16); }
-    bool showOpen() override { return show("open"); }
-    bool showSave() override { return show("save"); }
-
-private:
-    bool show(const QString& kind)
-    {
-        shown.append(QStringList{kind, title_, directory_, fileName_, extension_, filter_, flags_}.join(" | "));
-        // Past the script the user cancels, so that a routine that never gives up cannot hang the test.
-        const Choice choice = std::size_t(shown.size()) <= script_.size() ? script_[shown.size() - 1] : Cancel;
-        fileName_ = choice.value_or(fileName_);
-        return choice.has_value();
-    }
-    std::vector<Choice> script_;
-    QString title_, fileName_, directory_, extension_, filter_, flags_;
-};
-
 const QString G = "Geradheit (*.G)|*.G";
 
 TEST(DateiDialog, ShowsPresetDialogsUntilAcceptedOrCancelled)
@@ -72,11 +39,13 @@ TEST(DateiDialog, ShowsPresetDialogsUntilAcceptedOrCancelled)
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.presets.left(80).toStdString());
-        ScriptedDialog dialog(row.script);
+        scripted::ScriptedDialog dialog;
+        dialog.script = row.script;
         const QString result = support::DateiDialog(dialog, row.startPath, row.filter, row.title, row.openFlag);
         EXPECT_EQ(result.toStdString(), row.result.toStdString());
+        // Every showing is preset afresh, so a refused choice is not carried over.
         const QStringList everyShowing(qsizetype(row.script.size()), row.presets);
-        EXPECT_EQ(dialog.shown.join('\n').toStdString(), everyShowing.join('\n').toStdString());
+        EXPECT_EQ(dialog.log.join('\n').toStdString(), everyShowing.join('\n').toStdString());
     }
 }
 

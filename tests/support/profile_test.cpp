@@ -1,4 +1,4 @@
-// Profile reading as Windows reads profile files, and the default measurement folder.
+// Profile reading as Windows reads profile files, and the folder the dialogs start in.
 #include "support/profile.h"
 
 #include <QDir>
@@ -20,7 +20,7 @@ TEST(ProfileReader, ReadsValuesAsWindowsDoes)
         {"[VelInfo]\nPfadMessFile=\" C:\\x \"\n", R"( C:\x )"},
         {"[VelInfo]\nPfadMessFile=''x''\n", "'x'"},
         {"[VelInfo]\nPfadMessFile=\"x'\n", "\"x'"},
-        {"[VelInfo]\nPfadMessFile=M\xE4\xDF\xA0\n", u"M\u00E4\u00DF\u00A0"_s},
+        {"[VelInfo]\nPfadMessFile=M\xE4\xDF\xA0\x80\n", u"M\u00E4\u00DF\u00A0\u20AC"_s},
         {"[VelInfo]\nPfadMessFile==a\nPfadMessFile=2\n", "=a"},
         {"[VelInfo]\nOther=1\n[VelInfo]\nPfadMessFile=2\n", "default"},
         {"PfadMessFile=1\n[Other]\nPfadMessFile=1\n[VelInfo]\nPfadMessFile\n", "default"},
@@ -30,29 +30,7 @@ TEST(ProfileReader, ReadsValuesAsWindowsDoes)
         EXPECT_EQ(support::readProfileValue(row.text, "VelInfo", "PfadMessFile", "default").toStdString(),
                   row.value.toStdString()) << row.text.toStdString();
     EXPECT_EQ(support::readProfileValue("", "VelInfo", "PfadMessFile", QString(300, u'd')), QString(254, u'd'));
-}
-
-TEST(ProfileReader, FallsBackToVelFilesBesideTheProgram)
-{
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    const auto configured = [&] {
-        return support::MessPfad(folder.path(), support::ProfilLesen(folder.path(), support::ProfileFileName,
-                                                                     "VelInfo", "PfadMessFile", ""));
-    };
-    EXPECT_EQ(configured(), folder.path() + "/VelFiles/");  // no profile file
-    EXPECT_TRUE(QDir(folder.filePath("VelFiles")).exists());
-    EXPECT_EQ(support::MessPfad(folder.path(), "   "), folder.path() + "/VelFiles/");  // made already
-    EXPECT_EQ(support::MessPfad(folder.path(), " /data "), " /data ");
-    // One level only, and a folder that cannot be made is no error.
-    EXPECT_EQ(support::MessPfad(folder.filePath("a"), ""), folder.path() + "/a/VelFiles/");
-    EXPECT_FALSE(QDir(folder.filePath("a")).exists());
-
-    QFile profile(folder.filePath(support::ProfileFileName));
-    ASSERT_TRUE(profile.open(QIODevice::WriteOnly));
-    profile.write("[VelInfo]\r\nPfadMessFile=C:\\Data\r\n");
-    profile.close();
-    EXPECT_EQ(configured(), R"(C:\Data)");
+    EXPECT_EQ(support::ProfilLesen("/nonexistent", support::ProfileFileName, "VelInfo", "PfadMessFile", "d"), "d");
 }
 
 TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers)
@@ -70,18 +48,12 @@ TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers
     };
     // PfadMessFile beside the program and in the user's folder ("-": no profile there); $app and
     // $documents stand for the program's and the user's documents folder.
-    const struct {
-        const char* name;
-        bool writable;
-        QByteArray beside, inUsers;
-        bool velFilesBeside;
-        QString expected;
-    } rows[] = {
+    const struct { const char* name; bool writable; QByteArray beside, inUsers; bool velFilesBeside; QString expected; } rows[] = {
         {"portable, no profile", true, "-", "-", false, "$app/VelFiles/"},
         {"portable profile wins", true, "C:\\Beside", "C:\\User", false, R"(C:\Beside)"},
         {"portable copy without its own profile", true, "-", "C:\\User", false, R"(C:\User)"},
         {"installed, no profile", false, "-", "-", false, "$documents/VelFiles/"},
-        {"installed, user's profile", false, "-", "/data/", false, "/data/"},
+        {"installed, user's profile", false, "-", "\" /data \"", false, " /data "},
         {"installed, blank in user's profile", false, "-", "\"  \"", false, "$documents/VelFiles/"},
         {"installed, profile put beside it", false, "/srv/g", "/data/", false, "/srv/g"},
         {"read-only copy with its VelFiles", false, "-", "-", true, "$app/VelFiles/"},
@@ -104,10 +76,13 @@ TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers
                                      .replace("$documents", folders.userDocuments);
         EXPECT_EQ(support::measurementFolder(folders), expected) << row.name;
         // VelFiles is made where it is named and nowhere else; the documents folder only when needed.
-        EXPECT_EQ(QDir(folders.application + "/VelFiles").exists(), expected.startsWith(folders.application))
-            << row.name;
+        EXPECT_EQ(QDir(folders.application + "/VelFiles").exists(), expected.startsWith(folders.application)) << row.name;
         EXPECT_EQ(QDir(folders.userDocuments).exists(), expected.startsWith(folders.userDocuments)) << row.name;
     }
+    // VelFiles is made one level deep only; a folder that cannot be made is no error.
+    QTemporaryDir folder;
+    EXPECT_EQ(support::MessPfad(folder.filePath("a"), ""), folder.filePath("a/VelFiles/"));
+    EXPECT_FALSE(QDir(folder.filePath("a")).exists());
 }
 
 }  // namespace
