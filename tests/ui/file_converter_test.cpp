@@ -28,38 +28,31 @@ protected:
 
 TEST_F(FileConverterTest, ControlsStandWhereTheLayoutPutsThemAndTheirTextsFit)
 {
-    const struct { QWidget* control; QString text; QRect geometry; qreal points; bool bold; } rows[] = {
-        {window->Label1, "File Converter WIN-VELNOR", {112, 24, 185, 17}, 9.75, false},
-        {window->Label3, "straightness measuring files version <5.01 to version >5.021", {112, 40, 185, 41}, 9.75, false},
-        {window->Label2, "File succesfully converted!", {72, 88, 273, 33}, 12, true},
-        {window->Command1, "Start converting a file", {72, 136, 273, 65}, 11.25, true},
-        {window->Command2, "End", {320, 232, 81, 25}, 9.75, false},
-    };
-    window->Label2->setText(rows[2].text);  // the longest status text
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.text.toStdString());
-        const QString text = row.control->property("text").toString();
-        EXPECT_EQ(text, row.text);
-        EXPECT_EQ(row.control->geometry(), row.geometry);
-        EXPECT_EQ(row.control->font().family(), "Arial");
-        EXPECT_EQ(row.control->font().pointSizeF(), row.points);
-        EXPECT_EQ(row.control->font().bold(), row.bold);
+    window->Label2->setText("File succesfully converted!");  // the longest status text
+    QStringList controls;
+    for (QWidget* control : std::initializer_list<QWidget*>{window->Label1, window->Label3, window->Label2, window->Command1,
+                                                         window->Command2}) {
+        const QString text = control->property("text").toString();
+        const QRect at = control->geometry();
+        controls << QString("%1 | %2 %3 %4 %5 | %6 %7").arg(text).arg(at.x()).arg(at.y()).arg(at.width()).arg(at.height())
+                        .arg(control->font().family()).arg(control->font().pointSizeF()) + (control->font().bold() ? " bold" : "");
         // Labels wrap within their width and must not lose lines below; button texts keep clear of the frame.
-        auto* label = qobject_cast<QLabel*>(row.control);
-        const QRect needed = row.control->fontMetrics().boundingRect(
-            QRect(QPoint(), row.control->size()), Qt::AlignHCenter | Qt::TextWordWrap, text);
-        const int margin = label ? 0 : 4;
-        EXPECT_TRUE(row.control->rect().adjusted(margin, 0, -margin, 0).contains(needed)) << needed.width() << "x" << needed.height();
-        if (label) {
-            EXPECT_EQ(label->alignment(), Qt::AlignHCenter | Qt::AlignTop);
-        }
+        auto* label = qobject_cast<QLabel*>(control);
+        const QRect needed = control->fontMetrics().boundingRect(QRect(QPoint(), control->size()), Qt::AlignHCenter | Qt::TextWordWrap, text);
+        EXPECT_TRUE(control->rect().adjusted(label ? 0 : 4, 0, label ? 0 : -4, 0).contains(needed)) << text.toStdString();
+        if (label) { EXPECT_EQ(label->alignment(), Qt::AlignHCenter | Qt::AlignTop); }
     }
+    EXPECT_EQ(controls.join('\n').toStdString(),
+              "File Converter WIN-VELNOR | 112 24 185 17 | Arial 9.75\n"
+              "straightness measuring files version <5.01 to version >5.021 | 112 40 185 41 | Arial 9.75\n"
+              "File succesfully converted! | 72 88 273 33 | Arial 12 bold\n"
+              "Start converting a file | 72 136 273 65 | Arial 11.25 bold\n"
+              "End | 320 232 81 25 | Arial 9.75");
     EXPECT_EQ(window->windowTitle(), "FileConverter");
     EXPECT_EQ(window->minimumSize(), QSize(404, 261));
     EXPECT_EQ(window->maximumSize(), QSize(404, 261));
     EXPECT_FALSE(window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(window->windowIcon().availableSizes(), QList<QSize>({{16, 16}, {32, 32}}));
-
     // Only the buttons take the focus, Command1 first.
     EXPECT_EQ(window->focusWidget(), window->Command1);
     EXPECT_EQ(window->Command1->nextInFocusChain(), window->Command2);
@@ -78,26 +71,19 @@ TEST_F(FileConverterTest, Command1ConvertsOrWarnsAndCommand2ClosesTheWindow)
         // Scoped: a script still watching would also answer the dialogs of the next run.
         ModalScript script({choose(dir.filePath("old.G"), whileRunning), choose(dir.filePath("new"), whileRunning)});
         QTest::mouseClick(window->Command1, Qt::LeftButton);
-
         EXPECT_EQ(script.taken, 2u);
         EXPECT_EQ(window->Label2->text(), "File succesfully converted!");
         EXPECT_TRUE(window->Command1->isEnabled());
         EXPECT_EQ(window->focusWidget(), window->Command1);
-        const QByteArray written = fixtures::readFile(dir.filePath("new.G"));
-        EXPECT_EQ(written.size(), 3243);
-        EXPECT_EQ(written.mid(1912, 12), "19200,N,8,1 ");
+        EXPECT_EQ(fixtures::readFile(dir.filePath("new.G")).mid(1912, 12), "19200,N,8,1 ");
     }
-
     // A target in a missing folder: the warning box, then the failure in the status line.
-    const auto warningBox = [](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->icon(), QMessageBox::Warning);
-        EXPECT_EQ(box->windowTitle(), "Error: (g_DateiSpeichern):  76");
-        EXPECT_EQ(box->buttons().size(), 1);
-        answer(QMessageBox::Ok)(modal);
-    };
-    ModalScript failing({choose(dir.filePath("old.G")), choose(dir.filePath("none/new.G")), warningBox});
+    ModalScript failing({choose(dir.filePath("old.G")), choose(dir.filePath("none/new.G")),
+                         answer(QMessageBox::Ok, [](QMessageBox* box) {
+                             EXPECT_EQ(box->icon(), QMessageBox::Warning);
+                             EXPECT_EQ(box->windowTitle(), "Error: (g_DateiSpeichern):  76");
+                             EXPECT_EQ(box->buttons().size(), 1);
+                         })});
     QTest::mouseClick(window->Command1, Qt::LeftButton);
     EXPECT_EQ(failing.taken, 3u);
     EXPECT_EQ(window->Label2->text(), "ERROR: File NOT converted!");

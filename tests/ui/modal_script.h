@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <vector>
 
 namespace uitest {
@@ -25,20 +26,29 @@ inline void ensureApplication()
     // QFileDialog keeps its history in the user's settings; the tests keep theirs apart.
     static QTemporaryDir settings;
     qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
-    if (QApplication::instance() == nullptr)
-        new QApplication(argc, argv);
+    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
 }
 
-// Watches for the next modal widget and hands it to the next step. A step runs from a timer of
-// its own, so that a box it opens (the replace question) is seen while it waits. A modal widget
-// beyond the script is rejected and counted, so that a faulty program cannot hang the test.
+// Hands each new modal widget to the next step, from a timer of its own, so that a box the step opens
+// (the replace question) is seen while it waits. One beyond the script is rejected and counted, so
+// that a faulty program cannot hang the test. A script answers every modal widget while it lives:
+// scope it to its run, or it answers the dialogs of the next one.
 class ModalScript {
 public:
     using Step = std::function<void(QWidget*)>;
 
     explicit ModalScript(std::vector<Step> steps) : steps_(std::move(steps))
     {
-        QObject::connect(&poll_, &QTimer::timeout, [this] { answerNewModal(); });
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || !modal->isVisible() || modal == answered_) return;
+            answered_ = modal;
+            const Step step = taken < steps_.size() ? steps_[taken++] : Step([this](QWidget* extra) {
+                ++unscripted;
+                qobject_cast<QDialog*>(extra)->reject();
+            });
+            QTimer::singleShot(0, modal, [step, modal] { step(modal); });
+        });
         poll_.start(5);
     }
 
@@ -46,61 +56,35 @@ public:
     int unscripted = 0;
 
 private:
-    void answerNewModal()
-    {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible() || modal == answered_)
-            return;
-        answered_ = modal;
-        Step step = taken < steps_.size() ? steps_[taken++] : Step([this](QWidget* w) {
-            ++unscripted;
-            qobject_cast<QDialog*>(w)->reject();
-        });
-        QTimer::singleShot(0, modal, [step, modal] { step(modal); });
-    }
-
     std::vector<Step> steps_;
     QTimer poll_;
     QPointer<QWidget> answered_;
 };
 
-// Types the path into the dialog's name field (selectFile does not reach a shown open dialog) and
-// accepts it; accept() is protected in QFileDialog and public in QDialog. Typing into the focused
-// field drops an earlier selection in the list, which would win over the typed name; offscreen the
-// field has no focus, so the selection is dropped here.
-inline ModalScript::Step choose(const QString& path, std::function<void(QFileDialog*)> inspect = {})
+// Lets inspect look at the file dialog, then types path into its name field (selectFile does not reach
+// a shown open dialog) and accepts it, or cancels without a path. Offscreen the name field has no
+// focus, so a selection in the list, which would win over the typed name, is dropped here.
+inline ModalScript::Step choose(std::optional<QString> path, std::function<void(QFileDialog*)> inspect = {})
 {
     return [path, inspect](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
-        if (dialog == nullptr) {
-            ADD_FAILURE() << "expected a file dialog";
-            return qobject_cast<QDialog*>(modal)->reject();
-        }
-        if (inspect)
-            inspect(dialog);
+        EXPECT_NE(dialog, nullptr) << "expected a file dialog";
+        if (dialog != nullptr && inspect) inspect(dialog);
+        if (dialog == nullptr || !path) return qobject_cast<QDialog*>(modal)->reject();
         dialog->findChild<QListView*>(QStringLiteral("listView"))->clearSelection();
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
-        static_cast<QDialog*>(dialog)->accept();
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(*path);
+        static_cast<QDialog*>(dialog)->accept();  // protected in QFileDialog
     };
 }
 
-inline ModalScript::Step cancel(std::function<void(QFileDialog*)> inspect = {})
+// Lets inspect look at the message box, then clicks its button.
+inline ModalScript::Step answer(QMessageBox::StandardButton button, std::function<void(QMessageBox*)> inspect = {})
 {
-    return [inspect](QWidget* modal) {
-        if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog && inspect)
-            inspect(dialog);
-        qobject_cast<QDialog*>(modal)->reject();
-    };
-}
-
-inline ModalScript::Step answer(QMessageBox::StandardButton button)
-{
-    return [button](QWidget* modal) {
+    return [button, inspect](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
-        if (box == nullptr) {
-            ADD_FAILURE() << "expected a message box";
-            return qobject_cast<QDialog*>(modal)->reject();
-        }
+        EXPECT_NE(box, nullptr) << "expected a message box";
+        if (box == nullptr) return qobject_cast<QDialog*>(modal)->reject();
+        if (inspect) inspect(box);
         box->button(button)->click();
     };
 }
