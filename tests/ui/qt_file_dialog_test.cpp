@@ -46,7 +46,7 @@ void expectListed(QFileDialog* dialog, const QStringList& expected)
         names.sort();
         return names;
     };
-    if (!QTest::qWaitFor([&] { return listed() == expected; }, 3000)) { EXPECT_EQ(listed(), expected); }
+    if (!QTest::qWaitFor([&] { return listed() == expected; }, 3000)) { EXPECT_EQ(listed().join(", "), expected.join(", ")); }
 }
 
 TEST_F(QtFileDialogTest, OpenDialogListsThePatternAndInsistsOnAnExistingFileWithTheExtension)
@@ -72,7 +72,8 @@ TEST_F(QtFileDialogTest, SaveDialogAsksBeforeReplacingAndAddsTheExtension)
         expectListed(dialog, {"Data.Gx", "MESS 01.G", "MESS_01.G"});
     };
     const QString filter = "Straightness (*.G)|MESS 01.G";
-    EXPECT_EQ(runDialog(dir.path() + "/", filter, 0, {choose(path("MESS 01.G"), presets), answer(QMessageBox::No), choose(path("fresh"))}),
+    EXPECT_EQ(runDialog(dir.path() + "/", filter, 0,
+                        {choose(path("MESS 01.G"), presets), answer(QMessageBox::No), choose(path("fresh"))}),
               path("fresh.G"));
     EXPECT_EQ(runDialog(dir.path() + "/", filter, 0, {choose(path("probe.G")), answer(QMessageBox::Yes)}), path("probe.G"));
 }
@@ -84,7 +85,6 @@ TEST_F(QtFileDialogTest, CancelAtAnyShowingGivesNothing)
         EXPECT_EQ(dialog->findChild<QLineEdit*>("fileNameEdit")->text(), "Data.Gx");
     };
     EXPECT_EQ(runDialog(path("Data.Gx"), "Geradheit(*.G)|*.G", 1, {choose(std::nullopt, presets)}), "");
-    EXPECT_EQ(runDialog(dir.path(), "Straightness (*.G)|*.G", 0, {choose(std::nullopt)}), "");
     EXPECT_EQ(runDialog(dir.path(), "Straightness (*.G)|*.G", 0, {choose(path("other.g")), choose(std::nullopt)}), "");
 }
 
