@@ -18,7 +18,9 @@
 
 namespace {
 
+using fixtures::expectedNewFile;
 using fixtures::readFile;
+using fixtures::sameNewFile;
 using fixtures::writeFile;
 
 // The save stamp holds the time of the save, the one field in which two conversions may differ.
@@ -78,9 +80,9 @@ TEST_F(GconvertTest, ConvertsOneFileButReplacesNothingItMustKeep)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"forced.G", "kept.G", "old.G"}));
     // The stored name is the target's absolute path.
     const QByteArray written = readFile(path("forced.G")), stamp = written.mid(1856, 40);
-    EXPECT_TRUE(fixtures::sameNewFile(written, fixtures::expectedNewFile(old, stamp.toStdString(), path("forced.G").toStdString())));
-    EXPECT_TRUE(QRegularExpression("^\\d{1,2}\\.\\d\\d \\d{4} / \\d\\d:\\d\\d:\\d\\d *$").match(QString::fromLatin1(stamp)).hasMatch())
-        << stamp.toStdString();
+    EXPECT_TRUE(sameNewFile(written, expectedNewFile(old, stamp.toStdString(), path("forced.G").toStdString())));
+    const QRegularExpression stampForm("^\\d{1,2}\\.\\d\\d \\d{4} / \\d\\d:\\d\\d:\\d\\d *$");  // as 5.03 2027 / 09:05:07
+    EXPECT_TRUE(stampForm.match(QString::fromLatin1(stamp)).hasMatch()) << stamp.toStdString();
 }
 
 // One batch over every kind of input: the good files come out whole, every other one gets its line in
@@ -94,11 +96,8 @@ TEST_F(GconvertTest, ABatchConvertsTheGoodFilesAndNamesEachOther)
     inhibited[1896] = 1;
     const QString longName = QString(90, u'l') + ".G", tooLong = QString(300, u'n') + ".G";
     const QString notConverted = "not converted: ", short62 = "Input past end of file (error 62)";
-    const struct {
-        QString name;
-        QByteArray content;  // null: nothing is written
-        QString problem;     // empty: converted
-    } inputs[] = {
+    const struct { QString name; QByteArray content; QString problem; } inputs[] = {  // null content: none written
+        // An empty problem: converted.
         {"a.G", old, ""},
         {"empty.G", "", notConverted + short62},
         {"kept.G", old, "skipped: out/kept.G exists (--force replaces it)"},
@@ -108,7 +107,7 @@ TEST_F(GconvertTest, ABatchConvertsTheGoodFilesAndNamesEachOther)
         {"big.G", QByteArray(32768, '\0'), notConverted + "Overflow (error 6)"},
         {"inhibited.G", inhibited, notConverted + "the record is marked not to be saved"},
         {longName, old, ""},
-        {"converted.G", fixtures::expectedNewFile(old, "", "x"), notConverted + "Invalid file format (error 321)"},
+        {"converted.G", expectedNewFile(old, "", "x"), notConverted + "Invalid file format (error 321)"},
         {"folder.G", QByteArray(), notConverted + "Path/File access error (error 75)"},
         {"pipe.G", QByteArray(), notConverted + "Path/File access error (error 75)"},
         {"missing.G", QByteArray(), notConverted + "File not found (error 53)"},
@@ -134,12 +133,13 @@ TEST_F(GconvertTest, ABatchConvertsTheGoodFilesAndNamesEachOther)
     for (const QString& name : converted) {
         const QByteArray written = readFile(path("out/" + name));
         // The stored name is the target's absolute path in the files' code page.
-        EXPECT_TRUE(fixtures::sameNewFile(written, fixtures::expectedNewFile(old, written.mid(1856, 40).toStdString(),
-                                                                             path("out/" + name).toLatin1().toStdString())))
+        EXPECT_TRUE(sameNewFile(written, expectedNewFile(old, written.mid(1856, 40).toStdString(),
+                                                         path("out/" + name).toLatin1().toStdString())))
             << name.toStdString();
     }
     for (const auto& input : inputs) {
-        if (!input.content.isNull()) { EXPECT_EQ(readFile(path("in/" + input.name)), input.content) << "sources stay as they were"; }
+        if (input.content.isNull()) continue;
+        EXPECT_EQ(readFile(path("in/" + input.name)), input.content) << "sources stay as they were";
     }
 }
 
@@ -176,7 +176,8 @@ TEST_F(GconvertTest, EveryTargetIsAbsentOrWholeAfterAnInterruptOrAKill)
     // What every target must hold: the conversion of a run that nobody stopped. Converted files wait
     // for one common flush with a descriptor each: a low limit on open files must cost no file.
     timer.restart();
-    ASSERT_EQ(gconvert(QStringList{"-c", "ulimit -n 40 && exec \"$0\" \"$@\"", GCONVERT_PATH} + arguments, "/bin/sh").exitCode, 0);
+    const QStringList lowLimit = {"-c", "ulimit -n 40 && exec \"$0\" \"$@\"", GCONVERT_PATH};
+    ASSERT_EQ(gconvert(lowLimit + arguments, "/bin/sh").exitCode, 0);
     const long long fullRun = timer.nsecsElapsed() / 1000;
     std::map<QString, QByteArray> expected;
     for (const QString& name : targets()) expected[name] = withoutStamp(readFile(path("out/" + name)));

@@ -51,7 +51,8 @@ inline QByteArray patternedOldFile()
 {
     QByteArray bytes(3231, '\0');
     for (std::size_t f = 0; f < FieldRows.size(); ++f)
-        for (int i = 0; i < FieldRows[f].width; ++i) bytes[FieldRows[f].oldOffset + i] = static_cast<char>(0x80 + f * 7 + i * 13);
+        for (int i = 0; i < FieldRows[f].width; ++i)
+            bytes[FieldRows[f].oldOffset + i] = static_cast<char>(0x80 + f * 7 + i * 13);
     return bytes.replace(1896, 4, QByteArray("\0\0\x07\x01", 4));
 }
 
@@ -78,7 +79,7 @@ inline ::testing::AssertionResult sameNewFile(const QByteArray& written, const Q
     if (written == expected) return ::testing::AssertionSuccess();
     std::string fields = "size " + std::to_string(written.size()) + ", differs in:";
     for (const FieldRow& row : FieldRows)
-        if (written.mid(row.newOffset, row.width) != expected.mid(row.newOffset, row.width)) fields += std::string(" ") + row.name;
+        if (written.mid(row.newOffset, row.width) != expected.mid(row.newOffset, row.width)) fields += " " + std::string(row.name);
     if (written.mid(1912, 12) != expected.mid(1912, 12)) fields += " LineSettings";
     return ::testing::AssertionFailure() << fields;
 }

@@ -48,7 +48,13 @@ TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers
     };
     // PfadMessFile beside the program and in the user's folder ("-": no profile there); $app and
     // $documents stand for the program's and the user's documents folder.
-    const struct { const char* name; bool writable; QByteArray beside, inUsers; bool velFilesBeside; QString expected; } rows[] = {
+    const struct {
+        const char* name;
+        bool writable;
+        QByteArray beside, inUsers;
+        bool velFilesBeside;
+        QString expected;
+    } rows[] = {
         {"portable, no profile", true, "-", "-", false, "$app/VelFiles/"},
         {"portable profile wins", true, "C:\\Beside", "C:\\User", false, R"(C:\Beside)"},
         {"portable copy without its own profile", true, "-", "C:\\User", false, R"(C:\User)"},

@@ -34,11 +34,13 @@ TEST_F(FileConverterTest, ControlsStandWhereTheLayoutPutsThemAndTheirTextsFit)
                                                          window->Command2}) {
         const QString text = control->property("text").toString();
         const QRect at = control->geometry();
+        const QFont font = control->font();
         controls << QString("%1 | %2 %3 %4 %5 | %6 %7").arg(text).arg(at.x()).arg(at.y()).arg(at.width()).arg(at.height())
-                        .arg(control->font().family()).arg(control->font().pointSizeF()) + (control->font().bold() ? " bold" : "");
+                        .arg(font.family()).arg(font.pointSizeF()) + (font.bold() ? " bold" : "");
         // Labels wrap within their width and must not lose lines below; button texts keep clear of the frame.
         auto* label = qobject_cast<QLabel*>(control);
-        const QRect needed = control->fontMetrics().boundingRect(QRect(QPoint(), control->size()), Qt::AlignHCenter | Qt::TextWordWrap, text);
+        const QRect needed =
+            control->fontMetrics().boundingRect(QRect(QPoint(), control->size()), Qt::AlignHCenter | Qt::TextWordWrap, text);
         EXPECT_TRUE(control->rect().adjusted(label ? 0 : 4, 0, label ? 0 : -4, 0).contains(needed)) << text.toStdString();
         if (label) { EXPECT_EQ(label->alignment(), Qt::AlignHCenter | Qt::AlignTop); }
     }

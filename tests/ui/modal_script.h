@@ -61,15 +61,15 @@ private:
     QPointer<QWidget> answered_;
 };
 
-// Lets inspect look at the file dialog, then types path into its name field (selectFile does not reach
+// Lets check look at the file dialog, then types path into its name field (selectFile does not reach
 // a shown open dialog) and accepts it, or cancels without a path. Offscreen the name field has no
 // focus, so a selection in the list, which would win over the typed name, is dropped here.
-inline ModalScript::Step choose(std::optional<QString> path, std::function<void(QFileDialog*)> inspect = {})
+inline ModalScript::Step choose(std::optional<QString> path, std::function<void(QFileDialog*)> check = {})
 {
-    return [path, inspect](QWidget* modal) {
+    return [path, check](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         EXPECT_NE(dialog, nullptr) << "expected a file dialog";
-        if (dialog != nullptr && inspect) inspect(dialog);
+        if (dialog != nullptr && check) check(dialog);
         if (dialog == nullptr || !path) return qobject_cast<QDialog*>(modal)->reject();
         dialog->findChild<QListView*>(QStringLiteral("listView"))->clearSelection();
         dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(*path);
@@ -77,14 +77,14 @@ inline ModalScript::Step choose(std::optional<QString> path, std::function<void(
     };
 }
 
-// Lets inspect look at the message box, then clicks its button.
-inline ModalScript::Step answer(QMessageBox::StandardButton button, std::function<void(QMessageBox*)> inspect = {})
+// Lets check look at the message box, then clicks its button.
+inline ModalScript::Step answer(QMessageBox::StandardButton button, std::function<void(QMessageBox*)> check = {})
 {
-    return [button, inspect](QWidget* modal) {
+    return [button, check](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         EXPECT_NE(box, nullptr) << "expected a message box";
         if (box == nullptr) return qobject_cast<QDialog*>(modal)->reject();
-        if (inspect) inspect(box);
+        if (check) check(box);
         box->button(button)->click();
     };
 }
