@@ -64,7 +64,8 @@ Conversion cannotWrite(const Job& job, engine::FileError error)
 }
 
 // Loads, converts and stamps the file and leaves it waiting beside its target.
-Conversion convertOne(engine::ConversionEngine& engine, const Job& job, qsizetype jobIndex, WaitingFiles& waiting)
+Conversion convertOne(engine::ConversionEngine& engine, const Job& job, const QString& absoluteTarget,
+                      qsizetype jobIndex, WaitingFiles& waiting)
 {
     if (auto loaded = engine.g_DateiLaden(job.source); !loaded)
         return {JobResult::Failed, QStringLiteral("not converted: ") + errorText(loaded.warning->error),
@@ -72,7 +73,7 @@ Conversion convertOne(engine::ConversionEngine& engine, const Job& job, qsizetyp
     engine.DatenUebernehmen();
     engine.DatenKonvertieren();
 
-    QString target = QFileInfo(job.target).absoluteFilePath();
+    QString target = absoluteTarget;
     if (!engine.markForSaving(target))
         return {JobResult::Failed, QStringLiteral("not converted: the record is marked not to be saved")};
     std::optional<engine::PendingReplacement> pending;
@@ -117,24 +118,27 @@ RunTotals runJobs(engine::ConversionEngine& engine, const QList<Job>& jobs, bool
         const Job& job = jobs[index];
         report.starting(static_cast<int>(index), static_cast<int>(jobs.size()), job);
         const QString target = savedName(job.target);
-        const QString targetKey = QDir::cleanPath(QFileInfo(target).absoluteFilePath());
+        const QString absoluteTarget = QFileInfo(job.target).absoluteFilePath();
+        const QString targetKey = QDir::cleanPath(savedName(absoluteTarget));
+        // Nothing at the target: it cannot be the source, and nothing there is to keep.
+        const bool targetExists = somethingExistsAt(target);
 
         Conversion outcome;
         if (claimedTargets.contains(targetKey)) {
             outcome = {JobResult::Failed,
                        QStringLiteral("not converted: %1 is the target of an earlier file").arg(job.target)};
-        } else if (sameFile(job.source, target)) {
+        } else if (targetExists && sameFile(job.source, target)) {
             outcome = {JobResult::Failed,
                        QStringLiteral("not converted: the target %1 is the source file itself").arg(job.target)};
-        } else if (!force && somethingExistsAt(target)) {
+        } else if (!force && targetExists) {
             outcome = {JobResult::Skipped, QStringLiteral("skipped: %1 exists (--force replaces it)").arg(job.target)};
         } else {
-            outcome = convertOne(engine, job, index, waiting);
+            outcome = convertOne(engine, job, absoluteTarget, index, waiting);
             // Each waiting file holds a descriptor: under a low limit on open files, put them in place
             // and try again rather than fail a file that can be converted.
             if (outcome.outOfFiles && !waiting.replacements.empty()) {
                 completeWaiting();
-                outcome = convertOne(engine, job, index, waiting);
+                outcome = convertOne(engine, job, absoluteTarget, index, waiting);
             }
         }
 
