@@ -56,15 +56,14 @@ cmake -S "$work/minimal" -B "$work/minimal/build" -DCMAKE_BUILD_TYPE=RelWithDebI
 cmake --build "$work/minimal/build" >/dev/null
 minimal="$work/minimal/build/MinimalWindow"
 
-# A screen of our own; Xvfb writes its display number once it accepts clients.
+# A screen of our own; Xvfb writes its display number once it accepts clients. Without -noreset it
+# starts afresh whenever its last client leaves, and a program connecting meanwhile is turned away.
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 exec 3>&-
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 export DISPLAY=":$(cat "$work/display")"
-# Xvfb may name its display a moment before it takes connections.
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
 export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$work/runtime"
 # The program's default measurement folder lands beside it only on a click, which never comes here.
