@@ -254,11 +254,4 @@ void flushTogether(std::span<PendingReplacement> pending)
     }
 }
 
-std::optional<FileError> replaceFile(FileCalls& calls, const std::string& path, std::span<const std::uint8_t> bytes)
-{
-    std::optional<PendingReplacement> pending;
-    if (auto error = beginReplacement(calls, path, bytes, pending)) return error;
-    return pending->complete();
-}
-
 }  // namespace engine

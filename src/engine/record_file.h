@@ -55,8 +55,4 @@ std::optional<FileError> beginReplacement(FileCalls& calls, const std::string& p
 // flushed this way is flushed on its own when it is completed, which reports any failure.
 void flushTogether(std::span<PendingReplacement> pending);
 
-// Makes path a file holding exactly bytes, or leaves it as it was: the bytes go to a temporary file
-// in the target's folder, reach the disk, and are renamed over the target.
-std::optional<FileError> replaceFile(FileCalls& calls, const std::string& path, std::span<const std::uint8_t> bytes);
-
 }  // namespace engine
