@@ -1,6 +1,8 @@
 // Runs the conversion of one file after another and tells what became of each.
 #include "cli/conversion_job.h"
 
+#include "support/path_split.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -30,11 +32,7 @@ bool sameFile(const QString& a, const QString& b)
 }
 
 // The save drops trailing blanks from a target name, so every check must look at that name too.
-QString savedName(QString target)
-{
-    while (target.endsWith(QLatin1Char(' '))) target.chop(1);
-    return target;
-}
+QString savedName(const QString& target) { return support::withoutTrailingBlanks(target).toString(); }
 
 QString errorText(engine::FileError error)
 {

@@ -2,6 +2,7 @@
 #include "engine/conversion_engine.h"
 
 #include "records/wire.h"
+#include "support/path_split.h"
 #include "support/stamps.h"
 #include "support/windows1252.h"
 
@@ -173,7 +174,7 @@ SaveOutcome ConversionEngine::stampAndSave(const QString& chosenPath)
 
 std::optional<FileError> ConversionEngine::beginSave(QString& fileName, std::optional<PendingReplacement>& pending)
 {
-    while (fileName.endsWith(QLatin1Char(' '))) fileName.chop(1);
+    fileName = support::withoutTrailingBlanks(fileName).toString();
 
     // The working blocks' LeadValue has no place in a file and stays behind.
     NewFileImage.Series1 = NewWorkingRecord.Series1;

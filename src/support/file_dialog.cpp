@@ -19,14 +19,6 @@ constexpr std::uint32_t OpenFlags =
 constexpr std::uint32_t SaveFlags =
     dialog_flags::OverwritePrompt | dialog_flags::HideReadOnly | dialog_flags::PathMustExist;
 
-// Blanks are spaces only; any other white space belongs to the name.
-QStringView withoutTrailingSpaces(QStringView text)
-{
-    while (text.endsWith(u' '))
-        text.chop(1);
-    return text;
-}
-
 QStringView fileNamePart(QStringView path)
 {
     return path.sliced(std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/')) + 1);
@@ -37,9 +29,9 @@ QStringView fileNamePart(QStringView path)
 qsizetype unboundedExtensionPosition(const QString& chosenPath, const QString& defaultExtension)
 {
     // The name part only: a folder such as "Data.Gx" must not decide the test.
-    const QStringView name = withoutTrailingSpaces(fileNamePart(chosenPath));
+    const QStringView name = withoutTrailingBlanks(fileNamePart(chosenPath));
     const QString extension = QStringLiteral(".") + defaultExtension;
-    const qsizetype found = name.indexOf(withoutTrailingSpaces(extension));
+    const qsizetype found = name.indexOf(withoutTrailingBlanks(extension));
     return found < 0 ? -1 : name.size() - (found + 1);
 }
 
@@ -98,7 +90,7 @@ QString DateiDialog(FileDialogControl& dialog, const QString& startPath, QString
         const QString chosen = dialog.fileName();
         if (defaultExtension == u"?") {
             // A filter without an extension takes the last character of the choice as its extension.
-            const QStringView chosenName = withoutTrailingSpaces(chosen);
+            const QStringView chosenName = withoutTrailingBlanks(chosen);
             if (chosenName.isEmpty())
                 failed = true;  // a blank choice has no character to take
             else

@@ -52,4 +52,11 @@ std::optional<PathParts> PfadZerlegen(const QString& path)
     return parts;
 }
 
+QStringView withoutTrailingBlanks(QStringView name)
+{
+    while (name.endsWith(u' '))
+        name.chop(1);
+    return name;
+}
+
 }  // namespace support

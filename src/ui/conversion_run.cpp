@@ -19,9 +19,8 @@ constexpr std::int16_t SaveDialog = 0;
 // The name part of the path the old record stored, which may be a Windows path.
 QString storedFileNamePart(const records::Text<75>& storedName)
 {
-    QString path = support::fromWindows1252(QByteArrayView(storedName.bytes.data(), storedName.bytes.size()));
-    while (path.endsWith(u' '))
-        path.chop(1);
+    const QByteArrayView bytes(storedName.bytes.data(), storedName.bytes.size());
+    const QString path = support::withoutTrailingBlanks(support::fromWindows1252(bytes)).toString();
     // 75 characters never overflow a 16-bit position.
     return support::PfadZerlegen(path).value_or(support::PathParts{}).fileName;
 }
