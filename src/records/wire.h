@@ -33,8 +33,6 @@ public:
         return taken;
     }
 
-    std::size_t position() const { return position_; }
-
 private:
     std::span<const std::uint8_t> bytes_;
     std::size_t position_ = 0;
@@ -52,8 +50,6 @@ public:
         position_ += N;
         return reserved;
     }
-
-    std::size_t position() const { return position_; }
 
 private:
     std::span<std::uint8_t> bytes_;
