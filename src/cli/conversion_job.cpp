@@ -8,6 +8,7 @@
 #include <QSet>
 
 #include <filesystem>
+#include <map>
 #include <vector>
 
 namespace cli {
@@ -99,9 +100,20 @@ RunTotals runJobs(engine::ConversionEngine& engine, const QList<Job>& jobs, bool
     WaitingFiles waiting;
     const auto completeWaiting = [&] {
         engine::flushTogether(waiting.replacements);
+        std::vector<std::optional<engine::FileError>> errors;
+        for (engine::PendingReplacement& replacement : waiting.replacements) errors.push_back(replacement.complete());
+        // A file counts as converted once its new name is on the disk too: one flush per folder.
+        std::map<std::string, std::optional<engine::FileError>> folders;
+        for (std::size_t i = 0; i < waiting.replacements.size(); ++i) {
+            if (errors[i]) continue;
+            const std::string& target = waiting.replacements[i].targetPath();
+            const std::string folder = target.substr(0, target.rfind('/') + 1);
+            if (!folders.contains(folder)) folders[folder] = engine::flushFolderOf(engine::systemFileCalls(), target);
+            errors[i] = folders[folder];
+        }
         for (std::size_t i = 0; i < waiting.replacements.size(); ++i) {
             const Job& job = jobs[waiting.jobIndices[i]];
-            if (auto error = waiting.replacements[i].complete()) count(cannotWrite(job, *error), job);
+            if (errors[i]) count(cannotWrite(job, *errors[i]), job);
             else count({JobResult::Converted, {}}, job);
         }
         waiting = {};

@@ -190,6 +190,7 @@ FileResult ConversionEngine::g_DateiSpeichern(QString& fileName)
     std::optional<PendingReplacement> pending;
     std::optional<FileError> error = beginSave(fileName, pending);
     if (!error) error = pending->complete();
+    if (!error) error = flushFolderOf(calls_, pending->targetPath());
     if (error) return {saveWarning(*error)};
     return {};
 }

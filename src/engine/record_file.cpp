@@ -202,7 +202,7 @@ PendingReplacement::PendingReplacement(FileCalls& calls, int fd, std::string tem
 
 PendingReplacement::PendingReplacement(PendingReplacement&& other) noexcept
     : calls_(other.calls_), fd_(std::exchange(other.fd_, -1)), temporaryPath_(std::move(other.temporaryPath_)),
-      targetPath_(std::move(other.targetPath_)), onDisk_(other.onDisk_)
+      targetPath_(std::move(other.targetPath_))
 {
     other.temporaryPath_.clear();
 }
@@ -221,7 +221,9 @@ void PendingReplacement::abandon()
 std::optional<FileError> PendingReplacement::complete()
 {
     std::optional<FileError> error;
-    if (!onDisk_ && calls_->fsync(fd_) != 0) {
+    // Always the file's own flush: a file system flush may report success without having written
+    // anything (FUSE file systems do), so only this one proves the data is on the disk.
+    if (calls_->fsync(fd_) != 0) {
         error = fromErrno();
     } else {
         const int closed = calls_->close(std::exchange(fd_, -1));
@@ -239,19 +241,28 @@ void flushTogether(std::span<PendingReplacement> pending)
     // A file system flush also writes back what other programs left unwritten; only worth it when
     // it saves flushes of our own.
     if (pending.size() < 2) return;
-    std::vector<dev_t> tried;
     std::vector<dev_t> flushed;
     for (PendingReplacement& replacement : pending) {
         struct stat status {};
         if (replacement.fd_ < 0 || replacement.calls_->fstat(replacement.fd_, &status) != 0) continue;
-        if (std::ranges::find(tried, status.st_dev) == tried.end()) {
-            tried.push_back(status.st_dev);
-            // The flush reports write-back errors of the whole file system; after a failure every
-            // file is flushed on its own so that the one that failed is told apart.
-            if (replacement.calls_->syncfs(replacement.fd_) == 0) flushed.push_back(status.st_dev);
-        }
-        replacement.onDisk_ = std::ranges::find(flushed, status.st_dev) != flushed.end();
+        if (std::ranges::find(flushed, status.st_dev) != flushed.end()) continue;
+        flushed.push_back(status.st_dev);
+        // Only makes the files' own flushes cheap; its result proves nothing, so it is not looked at.
+        replacement.calls_->syncfs(replacement.fd_);
     }
 }
+
+std::optional<FileError> flushFolderOf(FileCalls& calls, const std::string& path)
+{
+    const std::string folder = splitPath(path).folder;
+    const int fd = calls.open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd < 0) return fromErrno();
+    OpenFile file(calls, fd);
+    // A file system that cannot flush a folder (EINVAL) keeps its names without being asked.
+    if (calls.fsync(fd) != 0 && errno != EINVAL) return fromErrno();
+    return std::nullopt;
+}
+
+const std::string& PendingReplacement::targetPath() const { return targetPath_; }
 
 }  // namespace engine

@@ -30,8 +30,12 @@ public:
     ~PendingReplacement();
 
     // Brings the bytes to disk, closes the file and renames it over the target; on failure the
-    // temporary file is removed and the target stays as it was.
+    // temporary file is removed and the target stays as it was. The new name reaches the disk with
+    // flushFolderOf(targetPath()).
     std::optional<FileError> complete();
+
+    // The file replaced, links at the end of the given path followed.
+    const std::string& targetPath() const;
 
 private:
     friend void flushTogether(std::span<PendingReplacement> pending);
@@ -41,7 +45,6 @@ private:
     int fd_;
     std::string temporaryPath_;
     std::string targetPath_;
-    bool onDisk_ = false;  // flushed with its whole file system already
 };
 
 // Checks the target and writes bytes to a new temporary file in its folder. A symbolic link is
@@ -50,9 +53,11 @@ private:
 std::optional<FileError> beginReplacement(FileCalls& calls, const std::string& path, std::span<const std::uint8_t> bytes,
                                           std::optional<PendingReplacement>& pending);
 
-// Brings what the pending replacements hold to disk with one flush per file system, so that many
-// small files cost one flush instead of one each. A replacement whose file system could not be
-// flushed this way is flushed on its own when it is completed, which reports any failure.
+// Writes back what the pending replacements hold with one flush per file system, so that the flush
+// each file still gets of its own when it is completed costs next to nothing.
 void flushTogether(std::span<PendingReplacement> pending);
+
+// Flushes the folder that holds path, so that a name just made or renamed there survives a power cut.
+std::optional<FileError> flushFolderOf(FileCalls& calls, const std::string& path);
 
 }  // namespace engine

@@ -197,6 +197,14 @@ TEST_F(FileFaultTest, ARecordMarkedNotToBeSavedIsNotWritten)
     EXPECT_TRUE(engine.NewWorkingRecord.Info.FileInfo.FileName.view().starts_with(path("new.G").toStdString()));
 }
 
+// The new name must reach the disk too: a folder that cannot be flushed fails the save.
+TEST_F(FileFaultTest, ASaveWhoseFolderCannotBeFlushedFails)
+{
+    calls.arm({{F::Fsync, 1, EIO}});
+    expectWarning(engine.stampAndSave(path("new.G")).warning, true, 57);
+    EXPECT_TRUE(calls.openFiles.empty());
+}
+
 // Loading: the error of the table for each kind of file and each failing step, and the file closed
 // again on every way out.
 TEST_F(FileFaultTest, LoadingRefusesWhatIsNoOldFileAndClosesWhatItOpens)
@@ -346,6 +354,8 @@ TEST_F(FileFaultTest, ABatchLosesOnlyTheFileThatFailed)
         // numbers: the error of each file, 0: saved
         {"no fault", {}, {0, 0, 0}},
         {"file system flush fails, then the second file's own", {{F::Syncfs, 0, EIO}, {F::Fsync, 1, EIO}}, {0, 57, 0}},
+        // A file system flush can succeed without writing anything: each file's own flush decides.
+        {"the second file's own flush fails after the file system's", {{F::Fsync, 1, EIO}}, {0, 57, 0}},
         {"disk full while writing the second", {{F::Write, F::WriteSteps, ENOSPC}}, {0, 61, 0}},
         {"disk full when the second is closed", {{F::Close, 1, ENOSPC}}, {0, 61, 0}},
         {"the third cannot be renamed", {{F::Rename, 2, EACCES}}, {0, 0, 70}},
