@@ -1,11 +1,12 @@
 // Fuzz target: path splitting, the filter and extension tests and the whole dialog routine on
 // arbitrary paths, filters and chosen names, with lengths reaching past the 16-bit positions.
 #include "fuzz_check.h"
-#include "support/file_dialog.h"
-#include "support/path_split.h"
+#include "support/window/file_dialog.h"
+#include "support/window/path_split.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -81,7 +82,12 @@ void checkDialog(const QString& startPath, const QString& filter, std::vector<QS
         while (trimmed.endsWith(u' ')) trimmed.chop(1);
         wanted = trimmed.back();
     }
-    require(support::extensionPosition(chosen, wanted) == 1, "an accepted name carries the extension");
+    // In the name part, without its trailing blanks, the first "." + extension leaves one character after the ".".
+    QStringView name = QStringView(chosen).sliced(std::max(chosen.lastIndexOf(u'/'), chosen.lastIndexOf(u'\\')) + 1);
+    while (name.endsWith(u' ')) name.chop(1);
+    while (wanted.endsWith(u' ')) wanted.chop(1);
+    const qsizetype found = name.indexOf(QStringLiteral(".") + wanted);
+    require(found >= 0 && name.size() - found == 2, "an accepted name carries the extension");
 }
 
 }  // namespace

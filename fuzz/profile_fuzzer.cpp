@@ -1,8 +1,8 @@
 // Fuzz target: the profile reader on arbitrary text, asked for arbitrary section and key names, and a
 // value written under such names read back.
 #include "fuzz_check.h"
-#include "support/profile.h"
-#include "support/windows1252.h"
+#include "support/window/profile.h"
+#include "support/engine/windows1252.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

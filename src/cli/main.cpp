@@ -1,17 +1,22 @@
 // gconvert: converts old measurement files to the new layout from a terminal, without a window.
-#include "cli/conversion_job.h"
-#include "cli/stderr_report.h"
-#include "engine/conversion_engine.h"
+#include "batch/batch_conversion.h"
+#include "batch/conversion_plan.h"
+#include "cli/run_report.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <iterator>
 
 namespace {
 
@@ -35,6 +40,16 @@ void endBySignal(int signal)
     std::raise(signal);
 }
 
+// Converted files wait for their common flush with a descriptor each: the more may be open, the
+// fewer the flushes.
+void openAsManyFilesAsAllowed()
+{
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == limit.rlim_max) return;
+    limit.rlim_cur = limit.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+}
+
 constexpr int ExitAllConverted = 0;
 constexpr int ExitSomeNotConverted = 1;
 constexpr int ExitUsage = 2;
@@ -43,6 +58,22 @@ int usageError(const QString& message)
 {
     QTextStream(stderr) << "gconvert: " << message << "\nTry 'gconvert --help' for more information.\n";
     return ExitUsage;
+}
+
+std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// The names of a NUL-separated list in a file, or on standard input for "-".
+std::optional<std::vector<std::string>> readNameList(const QString& listFile)
+{
+    std::string list;
+    if (listFile == u"-") {
+        list.assign(std::istreambuf_iterator<char>(std::cin), {});
+    } else {
+        QFile file(listFile);
+        if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+        list = file.readAll().toStdString();
+    }
+    return batch::splitNulSeparated(list);
 }
 
 }  // namespace
@@ -56,16 +87,31 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Converts straightness measuring files version <5.01 to version >5.021.\n"
-        "  gconvert OLD.G NEW.G        convert one file\n"
-        "  gconvert -o DIR OLD.G...    convert files into DIR under their own names"));
+        "  gconvert OLD.G NEW.G                  convert one file\n"
+        "  gconvert -o DIR OLD.G...              convert files into DIR under their own names\n"
+        "  gconvert -r -o DIR FOLDER|OLD.G...    convert folder trees into DIR, mirrored\n"
+        "  gconvert --files0-from LIST -o DIR    convert the files a NUL-separated list names"));
     const QCommandLineOption outputFolder({QStringLiteral("o"), QStringLiteral("output-dir")},
                                           QStringLiteral("Write the converted files into <dir>."), QStringLiteral("dir"));
+    const QCommandLineOption recursive({QStringLiteral("r"), QStringLiteral("recursive")},
+                                       QStringLiteral("Convert the measurement files (*.G) of the folders given, "
+                                                      "and of their folders, into the same places under <dir>."));
+    const QCommandLineOption filesFrom(QStringLiteral("files0-from"),
+                                       QStringLiteral("Convert the files and folders named in <list>, separated by "
+                                                      "NUL characters (find -print0); - reads standard input."),
+                                       QStringLiteral("list"));
     const QCommandLineOption force({QStringLiteral("f"), QStringLiteral("force")},
                                    QStringLiteral("Replace targets that exist already."));
-    parser.addOption(outputFolder);
-    parser.addOption(force);
+    const QCommandLineOption dryRun({QStringLiteral("n"), QStringLiteral("dry-run")},
+                                    QStringLiteral("Check every file as a real run would and tell what it would "
+                                                   "convert, skip or refuse; write nothing."));
+    const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
+                                     QStringLiteral("Name every file converted, and every file a tree holds that is "
+                                                    "no measurement file."));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Displays version information."));
+    for (const QCommandLineOption& option : {outputFolder, recursive, filesFrom, force, dryRun, verbose, version})
+        parser.addOption(option);
     const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("OLD.G NEW.G, or with -o the old files."),
                                  QStringLiteral("files..."));
 
@@ -74,25 +120,59 @@ int main(int argc, char* argv[])
     if (parser.isSet(version)) parser.showVersion();
 
     const QStringList files = parser.positionalArguments();
-    QList<cli::Job> jobs;
-    const bool batch = parser.isSet(outputFolder);
-    if (batch) {
+    const bool intoFolder = parser.isSet(outputFolder);
+    std::vector<std::string> sources;
+    for (const QString& file : files) sources.push_back(nativePath(file));
+    if (parser.isSet(filesFrom)) {
+        if (!files.isEmpty()) return usageError(QStringLiteral("files to convert given with --files0-from as well"));
+        const std::optional<std::vector<std::string>> listed = readNameList(parser.value(filesFrom));
+        if (!listed) return usageError(parser.value(filesFrom) + QStringLiteral(": cannot read the list"));
+        sources = *listed;
+    }
+    if (!intoFolder && (parser.isSet(recursive) || parser.isSet(filesFrom)))
+        return usageError(QStringLiteral("-r and --files0-from need -o DIR"));
+
+    cli::RunReport report({.progress = intoFolder && isatty(STDERR_FILENO) != 0,
+                           .summary = intoFolder,
+                           .listConverted = parser.isSet(verbose),
+                           .dryRun = parser.isSet(dryRun)});
+    std::vector<batch::Job> jobs;
+    std::size_t refused = 0;
+    if (intoFolder) {
         const QString folder = parser.value(outputFolder);
         const QFileInfo folderInfo(folder);
         if (!folderInfo.isDir())
             return usageError(folder + (folderInfo.exists() ? QStringLiteral(": not a folder") : QStringLiteral(": no such folder")));
-        if (files.isEmpty()) return usageError(QStringLiteral("no files to convert"));
-        jobs = cli::jobsIntoFolder(files, folder);
+        if (sources.empty() && !parser.isSet(filesFrom)) return usageError(QStringLiteral("no files to convert"));
+        const batch::PlanNotes notes{
+            .passedOver = [&](const std::string& path) { report.passedOver(path); },
+            .folderNotAsked =
+                [&](const std::string& path) {
+                    ++refused;
+                    report.problem(QFile::decodeName(path.c_str()), QStringLiteral("not converted: a folder (-r converts folders)"));
+                },
+            .folderUnreadable =
+                [&](const std::string& path, engine::FileError error) {
+                    ++refused;
+                    report.problem(QFile::decodeName(path.c_str()),
+                                   QStringLiteral("not converted: cannot read the folder: ") + cli::errorText(error));
+                },
+        };
+        jobs = batch::planInto(sources, nativePath(folder), parser.isSet(recursive), notes);
     } else {
         if (files.size() != 2) return usageError(QStringLiteral("give OLD.G and NEW.G, or -o DIR and the old files"));
-        jobs.append({files[0], files[1]});
+        jobs.push_back({sources[0], sources[1]});
     }
 
-    engine::ConversionEngine engine;
-    cli::StderrReport report(batch && isatty(STDERR_FILENO), batch);
+    openAsManyFilesAsAllowed();
+    engine::ConversionPipeline pipeline;
     catchStopSignals();
-    const cli::RunTotals totals =
-        cli::runJobs(engine, jobs, parser.isSet(force), report, [] { return stopSignal != 0; });
+    batch::RunTotals totals = batch::runBatch(
+        pipeline, jobs,
+        {.replaceExisting = parser.isSet(force), .dryRun = parser.isSet(dryRun), .makeFolders = parser.isSet(recursive)},
+        report, [] { return stopSignal != 0; });
+    totals.failed += refused;
+    report.summarise(totals);
     if (stopSignal != 0) endBySignal(stopSignal);
-    return totals.converted == jobs.size() ? ExitAllConverted : ExitSomeNotConverted;
+    return totals.converted == jobs.size() && refused == 0 ? ExitAllConverted : ExitSomeNotConverted;
 }

@@ -2,42 +2,32 @@
 #pragma once
 
 #include "engine/file_calls.h"
-#include "engine/record_file.h"
-#include "engine/warning.h"
+#include "engine/file_errors.h"
+#include "engine/replacement_batch.h"
 #include "records/new_record.h"
 #include "records/old_record.h"
 
 #include <QString>
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace engine {
 
-// What became of the request to stamp and save the converted record.
-enum class SaveStatus {
-    Saved,
-    Inhibited,  // the record is marked not to be saved; nothing was written
-    Failed,     // the warning tells why
-};
-
-struct [[nodiscard]] SaveOutcome {
-    SaveStatus status;
-    std::optional<Warning> warning;
-};
-
-// Holds the four records for the life of the program; one conversion runs through them in turn:
-// g_DateiLaden, DatenUebernehmen, DatenKonvertieren, then stampAndSave (or g_DateiSpeichern).
-// Nothing here shows anything: failures come back as the warning the caller shows.
+// Holds the four records for the life of the program. Each routine is one step of a conversion over
+// the conversion rule; ConversionPipeline runs them in their order. Nothing here shows anything.
 class ConversionEngine {
 public:
     using StampSource = std::function<QString()>;
 
-    ConversionEngine();
-    // For tests: a file layer that can fail on purpose and a fixed clock.
-    ConversionEngine(FileCalls& calls, StampSource saveStamp);
+    // calls: the file layer (tests make it fail); saveStamp: the clock the save stamp is taken from.
+    explicit ConversionEngine(FileCalls& calls = systemFileCalls(), StampSource saveStamp = {});
+
+    // Paths are the system's bytes, so that any file a folder holds can be named.
 
     // Reads the record of the old file at path into OldFileImage. Refuses files longer than an old
     // file can be, shorter than one record, and files that already have the new layout.
-    FileResult g_DateiLaden(const QString& path);
+    std::optional<FileError> g_DateiLaden(const std::string& path);
 
     // Takes OldFileImage into OldWorkingRecord, clears bytes 8 to 15 of both AuxA groups and marks
     // the record as loaded from an old file.
@@ -46,20 +36,18 @@ public:
     // Fills NewWorkingRecord from OldWorkingRecord and gives it the serial line settings.
     void DatenKonvertieren();
 
-    // Stores the chosen target path in the record and, unless the record is marked not to be
-    // saved, marks and stamps it and saves it; a failed save puts the placeholder stamp back.
-    SaveOutcome stampAndSave(const QString& chosenPath);
+    // Stores the chosen path in NewWorkingRecord; unless the record is marked not to be saved
+    // (false), marks it format 2 and stamps it.
+    bool prepareForSaving(const std::string& chosenPath);
 
-    // Writes NewWorkingRecord as the file fileName, whose trailing blanks are removed (the caller
-    // sees the trimmed name). The file is replaced as a whole or not at all.
-    FileResult g_DateiSpeichern(QString& fileName);
+    // Stages NewWorkingRecord into NewFileImage and hands it to batch as the file fileName, whose
+    // trailing blanks are removed (the caller sees the trimmed name).
+    std::optional<FileError> g_DateiSpeichern(std::string& fileName, ReplacementBatch& batch);
 
-    // The save in its parts, for callers that save many files and flush them together:
-    // markForSaving does what stampAndSave does before writing and is false for a record marked not
-    // to be saved; beginSave is g_DateiSpeichern up to the point where the record waits in a
-    // temporary file beside fileName, and completing the pending replacement puts it in place.
-    bool markForSaving(const QString& chosenPath);
-    std::optional<FileError> beginSave(QString& fileName, std::optional<PendingReplacement>& pending);
+    // After a failed save: the placeholder stamp goes back into NewWorkingRecord.
+    void putBackPlaceholderStamp();
+
+    FileCalls& fileCalls() const { return calls_; }
 
     records::OldMeasurementRecord OldFileImage{};
     records::OldWorkingForm OldWorkingRecord{};
@@ -70,8 +58,5 @@ private:
     FileCalls& calls_;
     StampSource saveStamp_;
 };
-
-// The serial line settings every converted record carries.
-inline constexpr char ConvertedLineSettings[] = "19200,N,8,1";
 
 }  // namespace engine

@@ -2,6 +2,8 @@
 #include "engine/file_calls.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,7 +22,9 @@ ssize_t FileCalls::write(int fd, const void* buffer, std::size_t size) { return 
 int FileCalls::fsync(int fd) { return ::fsync(fd); }
 int FileCalls::syncfs(int fd) { return ::syncfs(fd); }
 int FileCalls::fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
+int FileCalls::flock(int fd, int operation) { return ::flock(fd, operation); }
 int FileCalls::rename(const char* from, const char* to) { return ::rename(from, to); }
+int FileCalls::mkdir(const char* path, mode_t mode) { return ::mkdir(path, mode); }
 int FileCalls::unlink(const char* path) { return ::unlink(path); }
 
 FileCalls& systemFileCalls()

@@ -9,7 +9,8 @@
 
 namespace engine {
 
-// POSIX semantics: a failing call returns -1 and leaves its reason in errno.
+// POSIX semantics: a failing call returns -1 and leaves its reason in errno. Calls may come from
+// several threads at once.
 class FileCalls {
 public:
     virtual ~FileCalls() = default;
@@ -25,7 +26,9 @@ public:
     virtual int fsync(int fd);
     virtual int syncfs(int fd);
     virtual int fchmod(int fd, mode_t mode);
+    virtual int flock(int fd, int operation);
     virtual int rename(const char* from, const char* to);
+    virtual int mkdir(const char* path, mode_t mode);
     virtual int unlink(const char* path);
 };
 

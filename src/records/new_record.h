@@ -7,22 +7,15 @@ namespace records {
 
 // The new port settings carry the serial line settings right after the first value.
 struct NewPortSettings {
+    using Self = NewPortSettings;
     std::int16_t PortValue1;
     Text<12> LineSettings;
-    Text<1> PortChar1;
-    std::int16_t PortValue2;
-    Text<1> PortChar2;
-    std::int16_t PortValue3;
-    std::int16_t PortValue4;
-    Text<1> PortChar3;
-    Text<1> PortChar4;
+    PortTail Tail;
     static constexpr auto fields()
     {
-        return std::tuple{&NewPortSettings::PortValue1, &NewPortSettings::LineSettings, &NewPortSettings::PortChar1,
-                          &NewPortSettings::PortValue2, &NewPortSettings::PortChar2,    &NewPortSettings::PortValue3,
-                          &NewPortSettings::PortValue4, &NewPortSettings::PortChar3,    &NewPortSettings::PortChar4};
+        return std::tuple{RECORD_FIELD(PortValue1), RECORD_FIELD(LineSettings), RECORD_INLINED_GROUP(Tail)};
     }
-    friend bool operator==(const NewPortSettings&, const NewPortSettings&) = default;
+    friend bool operator==(const Self&, const Self&) = default;
 };
 
 using NewInfoBlock = InfoBlock<NewPortSettings>;
@@ -35,8 +28,10 @@ static_assert(wireSize<NewInfoBlock> == 1399);
 static_assert(wireSize<NewMeasurementRecord> == NewRecordLength);
 static_assert(wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::SaveStamp, &SaveStampGroup::SaveInhibit>() == 1896);
 static_assert(wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::PortSettings, &NewPortSettings::LineSettings>() == 1912);
-static_assert(wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::PortSettings, &NewPortSettings::PortChar1>() == 1924);
-static_assert(wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::PortSettings, &NewPortSettings::PortValue2>() == 1925);
+static_assert(wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::PortSettings, &NewPortSettings::Tail,
+                         &PortTail::PortChar1>() == 1924);
+static_assert(wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::PortSettings, &NewPortSettings::Tail,
+                         &PortTail::PortValue2>() == 1925);
 static_assert(wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::FileInfo, &FileInfoGroup::FileName>() == 2029);
 static_assert(wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::Word1>() == 2371);
 static_assert(wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::Word3>() == 2379);

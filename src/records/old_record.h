@@ -6,21 +6,11 @@
 namespace records {
 
 struct OldPortSettings {
+    using Self = OldPortSettings;
     std::int16_t PortValue1;
-    Text<1> PortChar1;
-    std::int16_t PortValue2;
-    Text<1> PortChar2;
-    std::int16_t PortValue3;
-    std::int16_t PortValue4;
-    Text<1> PortChar3;
-    Text<1> PortChar4;
-    static constexpr auto fields()
-    {
-        return std::tuple{&OldPortSettings::PortValue1, &OldPortSettings::PortChar1, &OldPortSettings::PortValue2,
-                          &OldPortSettings::PortChar2,  &OldPortSettings::PortValue3, &OldPortSettings::PortValue4,
-                          &OldPortSettings::PortChar3,  &OldPortSettings::PortChar4};
-    }
-    friend bool operator==(const OldPortSettings&, const OldPortSettings&) = default;
+    PortTail Tail;
+    static constexpr auto fields() { return std::tuple{RECORD_FIELD(PortValue1), RECORD_INLINED_GROUP(Tail)}; }
+    friend bool operator==(const Self&, const Self&) = default;
 };
 
 using OldInfoBlock = InfoBlock<OldPortSettings>;
@@ -34,8 +24,10 @@ static_assert(wireSize<OldMeasurementRecord> == OldRecordLength);
 static_assert(wireOffset<&OldMeasurementRecord::Series2>() == 922);
 static_assert(wireOffset<&OldMeasurementRecord::Info>() == 1844);
 static_assert(wireOffset<&OldMeasurementRecord::Info, &OldInfoBlock::SaveStamp, &SaveStampGroup::FormatMark>() == 1898);
-static_assert(wireOffset<&OldMeasurementRecord::Info, &OldInfoBlock::PortSettings, &OldPortSettings::PortChar1>() == 1912);
-static_assert(wireOffset<&OldMeasurementRecord::Info, &OldInfoBlock::PortSettings, &OldPortSettings::PortValue2>() == 1913);
+static_assert(wireOffset<&OldMeasurementRecord::Info, &OldInfoBlock::PortSettings, &OldPortSettings::Tail,
+                         &PortTail::PortChar1>() == 1912);
+static_assert(wireOffset<&OldMeasurementRecord::Info, &OldInfoBlock::PortSettings, &OldPortSettings::Tail,
+                         &PortTail::PortValue2>() == 1913);
 static_assert(wireOffset<&OldMeasurementRecord::Info, &OldInfoBlock::FileInfo>() == 1922);
 static_assert(wireOffset<&OldMeasurementRecord::Info, &OldInfoBlock::FileInfo, &FileInfoGroup::FileName>() == 2017);
 static_assert(wireOffset<&OldMeasurementRecord::Info, &OldInfoBlock::TextBlock, &TextBlockGroup::Text4>() == 2319);

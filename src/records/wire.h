@@ -1,8 +1,8 @@
 // Derives the file form of a record from its one declaration of fields in file order.
 //
-// A record type lists its members once, in file order, in a static fields() tuple of member
-// pointers. Reading, writing, the packed size and every field offset are derived from that list,
-// so the file form never depends on how the compiler lays a struct out in memory.
+// A record type lists its members once, in file order, in a static fields() tuple of named member
+// pointers. Reading, writing, the packed size, every field offset and the names tools show are
+// derived from that list, so the file form never depends on how the compiler lays a struct out.
 #pragma once
 
 #include "byte_order.h"
@@ -15,10 +15,45 @@
 #include <cstdint>
 #include <span>
 #include <stdexcept>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 
 namespace records {
+
+// One member of a record: its name as the layouts give it and where it lives in the struct. A group
+// marked inlined lends its members to its owner: they are named as if they stood there themselves.
+template <class Owner, class Type>
+struct Field {
+    std::string_view name;
+    Type Owner::*member;
+    bool inlined = false;
+};
+
+// Inside a record struct whose `Self` names the struct itself.
+#define RECORD_FIELD(member) ::records::Field{#member, &Self::member}
+#define RECORD_INLINED_GROUP(member) ::records::Field{#member, &Self::member, true}
+
+template <class T>
+concept FieldRecord = requires { T::fields(); };
+
+template <class T>
+inline constexpr std::size_t fieldCount = std::tuple_size_v<decltype(T::fields())>;
+
+template <class T, std::size_t Index>
+inline constexpr auto fieldAt = std::get<Index>(T::fields());
+
+template <class T, std::size_t Index>
+using FieldTypeAt = std::remove_cvref_t<decltype(std::declval<T&>().*(fieldAt<T, Index>.member))>;
+
+// Calls visit(field) for every declared field of T, in file order, with the index as a constant.
+template <class T, class Visitor>
+constexpr void forEachField(Visitor&& visit)
+{
+    [&]<std::size_t... Index>(std::index_sequence<Index...>) {
+        (visit(std::integral_constant<std::size_t, Index>{}), ...);
+    }(std::make_index_sequence<fieldCount<T>>{});
+}
 
 class ByteReader {
 public:
@@ -58,21 +93,6 @@ private:
 
 template <class T>
 struct Wire;
-
-template <class T>
-concept FieldRecord = requires { T::fields(); };
-
-template <class MemberPointer>
-struct MemberPointerTraits;
-
-template <class Owner_, class Type_>
-struct MemberPointerTraits<Type_ Owner_::*> {
-    using Owner = Owner_;
-    using Type = Type_;
-};
-
-template <class MemberPointer>
-using FieldType = typename MemberPointerTraits<MemberPointer>::Type;
 
 template <class T>
 inline constexpr std::size_t wireSize = Wire<T>::size;
@@ -119,39 +139,47 @@ struct Wire<std::array<Element, N>> {
 
 template <FieldRecord T>
 struct Wire<T> {
-    static constexpr std::size_t size =
-        std::apply([](auto... member) { return (std::size_t{0} + ... + wireSize<FieldType<decltype(member)>>); },
-                   T::fields());
+    static constexpr std::size_t size = [] {
+        std::size_t total = 0;
+        forEachField<T>([&](auto index) { total += wireSize<FieldTypeAt<T, index>>; });
+        return total;
+    }();
 
     static void read(ByteReader& in, T& record)
     {
-        std::apply([&](auto... member) { (Wire<FieldType<decltype(member)>>::read(in, record.*member), ...); }, T::fields());
+        forEachField<T>([&](auto index) { Wire<FieldTypeAt<T, index>>::read(in, record.*(fieldAt<T, index>.member)); });
     }
     static void write(ByteWriter& out, const T& record)
     {
-        std::apply([&](auto... member) { (Wire<FieldType<decltype(member)>>::write(out, record.*member), ...); },
-                   T::fields());
+        forEachField<T>([&](auto index) { Wire<FieldTypeAt<T, index>>::write(out, record.*(fieldAt<T, index>.member)); });
     }
+};
+
+template <class MemberPointer>
+struct MemberOwner;
+
+template <class Owner, class Type>
+struct MemberOwner<Type Owner::*> {
+    using type = Owner;
 };
 
 // Offset of one member within its record's file form.
 template <auto Member>
 consteval std::size_t offsetInRecord()
 {
-    using Owner = typename MemberPointerTraits<decltype(Member)>::Owner;
+    using Owner = typename MemberOwner<decltype(Member)>::type;
     std::size_t offset = 0;
     bool found = false;
-    const auto visit = [&](auto member) {
+    forEachField<Owner>([&](auto index) {
         if (found) return;
-        if constexpr (std::is_same_v<decltype(member), decltype(Member)>) {
-            if (member == Member) {
+        if constexpr (std::is_same_v<decltype(fieldAt<Owner, index>.member), decltype(Member)>) {
+            if (fieldAt<Owner, index>.member == Member) {
                 found = true;
                 return;
             }
         }
-        offset += wireSize<FieldType<decltype(member)>>;
-    };
-    std::apply([&](auto... member) { (visit(member), ...); }, Owner::fields());
+        offset += wireSize<FieldTypeAt<Owner, index>>;
+    });
     if (!found) throw std::logic_error("member is not among its record's fields");
     return offset;
 }

@@ -1,9 +1,12 @@
 // One conversion run of the window: open dialog and load, convert, save dialog and save, status line.
 #include "ui/conversion_run.h"
 
-#include "support/path_split.h"
-#include "support/profile.h"
-#include "support/windows1252.h"
+#include "support/engine/file_names.h"
+#include "support/engine/windows1252.h"
+#include "support/window/path_split.h"
+#include "support/window/profile.h"
+
+#include <QFile>
 
 namespace ui {
 namespace {
@@ -33,9 +36,9 @@ FolderLookup profileMeasurementFolder(const QString& applicationFolder)
     return [applicationFolder] { return support::measurementFolder(support::programFolders(applicationFolder)); };
 }
 
-ConversionRun::ConversionRun(engine::ConversionEngine& engine, support::FileDialogControl& dialog,
+ConversionRun::ConversionRun(engine::ConversionPipeline& pipeline, support::FileDialogControl& dialog,
                              WarningPresenter& warnings, std::function<void()> beep, FolderLookup measurementFolder)
-    : engine_(engine), dialog_(dialog), warnings_(warnings), beep_(std::move(beep)),
+    : pipeline_(pipeline), dialog_(dialog), warnings_(warnings), beep_(std::move(beep)),
       measurementFolder_(std::move(measurementFolder))
 {
 }
@@ -47,12 +50,10 @@ bool ConversionRun::DateiOeffnen()
                                                 QStringLiteral("Open File"), OpenDialog);
     if (chosen.isEmpty())
         return false;
-    const engine::FileResult loaded = engine_.g_DateiLaden(chosen);
-    if (!loaded) {
-        warnings_.present(*loaded.warning);
+    if (const std::optional<engine::Failure> failure = pipeline_.load(QFile::encodeName(chosen).toStdString())) {
+        warnings_.present(*failure);
         return false;
     }
-    engine_.DatenUebernehmen();
     return true;
 }
 
@@ -60,14 +61,14 @@ bool ConversionRun::DateiSpeichernUnter()
 {
     const QString folder = measurementFolder_();
     const QString filter =
-        QString::fromLatin1(SaveFilterHead) + storedFileNamePart(engine_.NewWorkingRecord.Info.FileInfo.FileName);
+        QString::fromLatin1(SaveFilterHead) + storedFileNamePart(pipeline_.converted().Info.FileInfo.FileName);
     const QString chosen = support::DateiDialog(dialog_, folder, filter, QStringLiteral("Save File"), SaveDialog);
     if (chosen.isEmpty())
         return false;
-    const engine::SaveOutcome outcome = engine_.stampAndSave(chosen);
-    if (outcome.status == engine::SaveStatus::Failed)
-        warnings_.present(*outcome.warning);
-    return outcome.status == engine::SaveStatus::Saved;
+    const engine::ConversionResult saved = pipeline_.save(QFile::encodeName(chosen).toStdString());
+    if (saved.failure)
+        warnings_.present(*saved.failure);
+    return saved.status == engine::ConversionResult::Converted;
 }
 
 void ConversionRun::convertOneFile(RunView& view)
@@ -76,10 +77,9 @@ void ConversionRun::convertOneFile(RunView& view)
     // Stays disabled through every dialog and box of the run, so that no second run can start inside it.
     view.setCommand1Enabled(false);
     bool converted = false;
-    if (DateiOeffnen()) {
-        engine_.DatenKonvertieren();
+    // The conversion itself runs as the file is loaded, before the save dialog that needs its record.
+    if (DateiOeffnen())
         converted = DateiSpeichernUnter();
-    }
     view.showStatus(QString::fromLatin1(converted ? StatusConverted : StatusNotConverted));
     view.setCommand1Enabled(true);
 }

@@ -1,8 +1,8 @@
 // One conversion run of the window: open dialog and load, convert, save dialog and save, status line.
 #pragma once
 
-#include "engine/conversion_engine.h"
-#include "support/file_dialog.h"
+#include "engine/conversion_pipeline.h"
+#include "support/window/file_dialog.h"
 
 #include <QString>
 #include <functional>
@@ -25,7 +25,7 @@ public:
 class WarningPresenter {
 public:
     virtual ~WarningPresenter() = default;
-    virtual void present(const engine::Warning& warning) = 0;
+    virtual void present(const engine::Failure& failure) = 0;
 };
 
 // The folder the file dialogs start in; asked afresh before every dialog, so that a profile
@@ -36,17 +36,17 @@ using FolderLookup = std::function<QString()>;
 // program in applicationFolder for a portable copy, in the user's folders for an installed program.
 FolderLookup profileMeasurementFolder(const QString& applicationFolder);
 
-// The steps of a run over the engine's records; everything it shows goes through the interfaces
-// it is given, so that it runs without a screen.
+// The dialog steps of a run around the conversion pipeline; everything it shows goes through the
+// interfaces it is given, so that it runs without a screen.
 class ConversionRun {
 public:
-    ConversionRun(engine::ConversionEngine& engine, support::FileDialogControl& dialog,
+    ConversionRun(engine::ConversionPipeline& pipeline, support::FileDialogControl& dialog,
                   WarningPresenter& warnings, std::function<void()> beep, FolderLookup measurementFolder);
 
-    // Asks for the old file and loads it into OldWorkingRecord; false after a cancel or a failed load.
+    // Asks for the old file, loads and converts it; false after a cancel or a failed load.
     bool DateiOeffnen();
 
-    // Asks for the target name and saves NewWorkingRecord there; false after a cancel, for a
+    // Asks for the target name and saves the converted record there; false after a cancel, for a
     // record marked not to be saved, and after a failed save.
     bool DateiSpeichernUnter();
 
@@ -54,7 +54,7 @@ public:
     void convertOneFile(RunView& view);
 
 private:
-    engine::ConversionEngine& engine_;
+    engine::ConversionPipeline& pipeline_;
     support::FileDialogControl& dialog_;
     WarningPresenter& warnings_;
     std::function<void()> beep_;

@@ -49,11 +49,11 @@ QPushButton* button(QWidget* window, const char* name, const QString& text, QRec
 
 }  // namespace
 
-FileConverter::FileConverter(engine::ConversionEngine& engine, const QString& applicationFolder, QWidget* parent)
+FileConverter::FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       CMDialogDatei(this), warnings_(this),
-      run_(engine, CMDialogDatei, warnings_, &QApplication::beep, profileMeasurementFolder(applicationFolder))
+      run_(pipeline, CMDialogDatei, warnings_, &QApplication::beep, profileMeasurementFolder(applicationFolder))
 {
     setObjectName(QStringLiteral("FileConverter"));
     setWindowTitle(QStringLiteral("FileConverter"));

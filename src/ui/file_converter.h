@@ -19,7 +19,7 @@ class FileConverter : public QWidget, private RunView {
 public:
     // applicationFolder is the program's folder: a portable copy keeps its profile file and its
     // default measurement folder there.
-    FileConverter(engine::ConversionEngine& engine, const QString& applicationFolder, QWidget* parent = nullptr);
+    FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder, QWidget* parent = nullptr);
 
     QLabel* Label1;
     QLabel* Label3;

@@ -1,5 +1,5 @@
 // FileConverter: the window that converts one old measurement file at a time.
-#include "engine/conversion_engine.h"
+#include "engine/conversion_pipeline.h"
 #include "ui/file_converter.h"
 
 #include <QApplication>
@@ -9,8 +9,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     // Ties the window to the installed desktop entry, so that a desktop shows the entry's name and icon for it.
     QGuiApplication::setDesktopFileName(QStringLiteral("fileconverter"));
-    engine::ConversionEngine engine;
-    ui::FileConverter window(engine, QCoreApplication::applicationDirPath());
+    engine::ConversionPipeline pipeline;
+    ui::FileConverter window(pipeline, QCoreApplication::applicationDirPath());
     window.show();
     return QApplication::exec();
 }

@@ -11,7 +11,7 @@ class MessageBoxWarnings : public WarningPresenter {
 public:
     explicit MessageBoxWarnings(QWidget* parent);
     // Returns when the user has closed the box.
-    void present(const engine::Warning& warning) override;
+    void present(const engine::Failure& failure) override;
 
 private:
     QWidget* parent_;

@@ -1,7 +1,7 @@
 // The file dialog routine's operations carried out by Qt's own file dialog widget.
 #pragma once
 
-#include "support/file_dialog.h"
+#include "support/window/file_dialog.h"
 
 #include <QString>
 

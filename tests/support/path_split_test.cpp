@@ -1,5 +1,5 @@
 // Path splitting: Windows paths from old records and Linux paths from the dialogs.
-#include "support/path_split.h"
+#include "support/window/path_split.h"
 
 #include <gtest/gtest.h>
 

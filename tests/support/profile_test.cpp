@@ -1,5 +1,5 @@
 // Profile reading as Windows reads profile files, and the folder the dialogs start in.
-#include "support/profile.h"
+#include "support/window/profile.h"
 
 #include <QDir>
 #include <QFile>

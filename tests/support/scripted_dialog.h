@@ -1,7 +1,7 @@
 // A file dialog that answers each showing with the next scripted choice and notes how it was preset.
 #pragma once
 
-#include "support/file_dialog.h"
+#include "support/window/file_dialog.h"
 
 #include <QStringList>
 #include <optional>

@@ -1,5 +1,5 @@
 // Save stamps: day without leading zero, two-digit month, 24-hour time.
-#include "support/stamps.h"
+#include "support/engine/stamps.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Code-page conversion: one byte per character, '?' for what Windows-1252 lacks.
-#include "support/windows1252.h"
+#include "support/engine/windows1252.h"
 
 #include <gtest/gtest.h>
 #include <numeric>

@@ -2,7 +2,7 @@
 #include "ui/conversion_run.h"
 #include "../engine/old_file_fixture.h"
 #include "../support/scripted_dialog.h"
-#include "support/profile.h"
+#include "support/window/profile.h"
 
 #include <QDir>
 #include <QTemporaryDir>

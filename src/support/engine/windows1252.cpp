@@ -1,5 +1,5 @@
 // Converts between Unicode text and Windows-1252, the code page of the measurement files.
-#include "support/windows1252.h"
+#include "support/engine/windows1252.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -1,7 +1,8 @@
 // Asks the user for a file name through a preset dialog until the name carries the filter's extension.
-#include "support/file_dialog.h"
+#include "support/window/file_dialog.h"
 
-#include "support/path_split.h"
+#include "support/engine/file_names.h"
+#include "support/window/path_split.h"
 
 #include <QStringView>
 #include <algorithm>
@@ -48,14 +49,6 @@ std::optional<QString> FilterExtension(const QString& filter)
     if (dot == 0)
         return QStringLiteral("?");
     return filter.mid(dot, 1);
-}
-
-std::optional<int> extensionPosition(const QString& chosenPath, const QString& defaultExtension)
-{
-    const qsizetype position = unboundedExtensionPosition(chosenPath, defaultExtension);
-    if (position < 0 || position > LastPosition)
-        return std::nullopt;
-    return static_cast<int>(position);
 }
 
 QString DateiDialog(FileDialogControl& dialog, const QString& startPath, QString filter, QString title,

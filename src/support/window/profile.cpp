@@ -1,9 +1,8 @@
 // Reads the program's profile settings and supplies the folder measurement files are looked for in.
-#include "support/profile.h"
+#include "support/window/profile.h"
 
-#include "support/windows1252.h"
+#include "support/engine/windows1252.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -110,13 +109,6 @@ QString ProfilLesen(const QString& folder, const QString& profileFileName, const
     return readProfileValue(profile.readAll(), section, key, defaultValue);
 }
 
-QString ProfilLesen(const QString& profileFileName, const QString& section, const QString& key,
-                    const QString& defaultValue)
-{
-    const QString folder = profileFolder(programFolders(QCoreApplication::applicationDirPath()), profileFileName);
-    return ProfilLesen(folder, profileFileName, section, key, defaultValue);
-}
-
 QString MessPfad(const QString& parentFolder, const QString& configuredFolder)
 {
     if (isGiven(configuredFolder))
@@ -125,11 +117,6 @@ QString MessPfad(const QString& parentFolder, const QString& configuredFolder)
     // One level, result ignored: the dialogs start there whether it was made now, earlier or not at all.
     QDir().mkdir(defaultFolder);
     return defaultFolder;
-}
-
-QString MessPfad(const QString& configuredFolder)
-{
-    return messPfadIn(programFolders(QCoreApplication::applicationDirPath()), configuredFolder);
 }
 
 ProgramFolders programFolders(const QString& applicationFolder)

@@ -43,16 +43,9 @@ QString measurementParentFolder(const ProgramFolders& folders);
 // PfadMessFile of the profile, or the default measurement folder VelFiles made where it goes.
 QString measurementFolder(const ProgramFolders& folders);
 
-// Reads from the profile file profileFileName in the program's profile folder (profileFolder).
-QString ProfilLesen(const QString& profileFileName, const QString& section, const QString& key,
-                    const QString& defaultValue);
-
-// The configured folder unchanged when it is not blank, else the default folder VelFiles in
-// measurementParentFolder (created when missing, failures ignored).
-QString MessPfad(const QString& configuredFolder);
-
-// The same two with the folder supplied: the profile file is read from folder, the default
-// measurement folder VelFiles is made in parentFolder (one level).
+// The value of key in section of the profile file profileFileName in folder, or defaultValue.
+// MessPfad: the configured folder unchanged when it is not blank, else the default folder VelFiles
+// in parentFolder, made when missing (one level, failures ignored).
 QString ProfilLesen(const QString& folder, const QString& profileFileName, const QString& section,
                     const QString& key, const QString& defaultValue);
 QString MessPfad(const QString& parentFolder, const QString& configuredFolder);

@@ -1,5 +1,5 @@
 // Builds the save stamp written into a record and the placeholder put back after a failed save.
-#include "support/stamps.h"
+#include "support/engine/stamps.h"
 
 namespace support {
 

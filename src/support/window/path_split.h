@@ -17,8 +17,4 @@ struct PathParts {
 // cannot be expressed and yields nullopt.
 std::optional<PathParts> PfadZerlegen(const QString& path);
 
-// A name as the program takes and saves it: without the blanks at its end (spaces only; any other
-// white space belongs to the name).
-QStringView withoutTrailingBlanks(QStringView name);
-
 }  // namespace support

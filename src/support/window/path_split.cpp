@@ -1,5 +1,5 @@
 // Splits a path into drive, directory and file-name part by the program's own rules.
-#include "support/path_split.h"
+#include "support/window/path_split.h"
 
 #include <QDir>
 #include <algorithm>
@@ -50,13 +50,6 @@ std::optional<PathParts> PfadZerlegen(const QString& path)
             parts.directory.chop(1);
     }
     return parts;
-}
-
-QStringView withoutTrailingBlanks(QStringView name)
-{
-    while (name.endsWith(u' '))
-        name.chop(1);
-    return name;
 }
 
 }  // namespace support

@@ -37,12 +37,6 @@ public:
 // nullopt when the filter is too long for a 16-bit position.
 std::optional<QString> FilterExtension(const QString& filter);
 
-// Extension position of a chosen name: its length (trailing blanks removed) minus the 1-based
-// position of "." + extension in it; the name is accepted when this is 1. Only the file-name part
-// counts, so a folder such as "Data.Gx" cannot decide the test. nullopt when the extension is not
-// found or the position overflows 16 bits.
-std::optional<int> extensionPosition(const QString& chosenPath, const QString& defaultExtension);
-
 // Shows the open (openFlag != 0) or save dialog preset from startPath, filter and title until the
 // user picks a name with the filter's extension or cancels. Returns the chosen full path, or ""
 // after a cancel or any failure.

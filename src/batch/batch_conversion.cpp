@@ -1,0 +1,115 @@
+// Converts the jobs of a plan one after another through the one pipeline and tells what became of each.
+#include "batch/batch_conversion.h"
+
+#include "support/engine/file_names.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <deque>
+#include <filesystem>
+#include <unordered_set>
+
+namespace batch {
+namespace {
+
+using engine::FileErrorNumber;
+
+// The target as the save will name it: without trailing blanks, absolute and without "." or ".." in
+// it, so that two spellings of one target are seen as one.
+class TargetKeys {
+public:
+    TargetKeys() : current_(std::filesystem::current_path(error_)) {}
+
+    std::string operator()(const std::string& savedName) const
+    {
+        const std::filesystem::path path(savedName);
+        return (path.is_absolute() ? path : current_ / path).lexically_normal().string();
+    }
+
+private:
+    std::error_code error_;
+    std::filesystem::path current_;
+};
+
+bool sameFile(const struct stat& a, const std::string& path)
+{
+    struct stat b {};
+    return ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+FileOutcome failedSaving(FileErrorNumber number)
+{
+    return {FileOutcome::Failed, FileOutcome::FileFailure, engine::Failure{engine::Operation::Saving, {number}}};
+}
+
+}  // namespace
+
+RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>& jobs, const BatchOptions& options,
+                   BatchListener& listener, const std::function<bool()>& stopRequested)
+{
+    engine::ReplacementBatch::Options batchOptions = engine::ReplacementBatch::forManyFiles();
+    batchOptions.makeFolders = options.makeFolders;
+    batchOptions.checkOnly = options.dryRun;
+    engine::ReplacementBatch waiting(pipeline.fileCalls(), batchOptions);
+    std::deque<std::size_t> waitingJobs;  // the jobs of the files in the batch, in the order they joined it
+
+    RunTotals totals;
+    const auto tell = [&](const Job& job, const FileOutcome& outcome) {
+        ++(outcome.result == FileOutcome::Converted ? totals.converted
+           : outcome.result == FileOutcome::Skipped ? totals.skipped
+                                                    : totals.failed);
+        listener.finished(job, outcome);
+    };
+    const auto putInPlace = [&] {
+        for (const std::optional<engine::FileError>& error : waiting.commit()) {
+            const Job& job = jobs[waitingJobs.front()];
+            waitingJobs.pop_front();
+            if (error) tell(job, {FileOutcome::Failed, FileOutcome::FileFailure, engine::Failure{engine::Operation::Saving, *error}});
+            else tell(job, {FileOutcome::Converted, FileOutcome::Done, std::nullopt});
+        }
+    };
+
+    const TargetKeys keyOf;
+    std::unordered_set<std::string> claimedTargets;
+    for (std::size_t index = 0; index < jobs.size(); ++index) {
+        if (stopRequested && stopRequested()) {
+            listener.interrupted(jobs.size() - index, jobs.size());
+            break;
+        }
+        if (waiting.full()) putInPlace();
+        const Job& job = jobs[index];
+        listener.starting(index, jobs.size(), job);
+        const std::string target = support::withoutTrailingBlanks(job.target);
+        const std::string key = keyOf(target);
+
+        // Something at the target, a dangling link included, is something the user may want to keep.
+        struct stat atTarget {};
+        const bool targetExists = ::lstat(target.c_str(), &atTarget) == 0;
+        if (targetExists && S_ISLNK(atTarget.st_mode)) ::stat(target.c_str(), &atTarget);
+        FileOutcome outcome{FileOutcome::Converted, FileOutcome::Done, std::nullopt};
+        if (claimedTargets.contains(key)) outcome = {FileOutcome::Failed, FileOutcome::TargetOfEarlierFile, std::nullopt};
+        else if (targetExists && sameFile(atTarget, job.source)) outcome = {FileOutcome::Failed, FileOutcome::TargetIsSource, std::nullopt};
+        else if (targetExists && S_ISDIR(atTarget.st_mode)) outcome = failedSaving(FileErrorNumber::PathFileAccessError);
+        else if (targetExists && !options.replaceExisting) outcome = {FileOutcome::Skipped, FileOutcome::TargetExists, std::nullopt};
+        else {
+            const engine::ConversionResult result = pipeline.convert(job.source, target, waiting);
+            if (result.status == engine::ConversionResult::Inhibited)
+                outcome = {FileOutcome::Failed, FileOutcome::MarkedNotToSave, std::nullopt};
+            else if (result.status == engine::ConversionResult::Failed)
+                outcome = {FileOutcome::Failed, FileOutcome::FileFailure, result.failure};
+        }
+
+        if (outcome.result != FileOutcome::Converted) {
+            tell(job, outcome);
+            continue;
+        }
+        // Counted once it is in place.
+        claimedTargets.insert(key);
+        waitingJobs.push_back(index);
+    }
+    putInPlace();
+    return totals;
+}
+
+}  // namespace batch

@@ -1,0 +1,39 @@
+// Which old files a run converts, and into which targets: named files, folder trees and lists.
+#pragma once
+
+#include "engine/file_errors.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace batch {
+
+// Paths are the system's bytes, so that any name a folder holds can be converted.
+struct Job {
+    std::string source;
+    std::string target;
+};
+
+// What planning met besides jobs.
+struct PlanNotes {
+    std::function<void(const std::string& path)> passedOver;        // in a tree, but no measurement file
+    std::function<void(const std::string& folder)> folderNotAsked;  // a folder named without recursive
+    std::function<void(const std::string& folder, engine::FileError error)> folderUnreadable;
+};
+
+// Every measurement file ends in ".G", as the open dialog insists.
+bool isMeasurementFileName(const std::string& name);
+
+// The jobs that convert sources into the folder destination. A file goes under its own name; with
+// recursive, a folder's measurement files go to the same places relative to it beneath destination
+// (old/a/b.G into destination/a/b.G), links to files are followed, links to folders are not, and
+// other files are passed over. A folder without recursive is refused.
+std::vector<Job> planInto(const std::vector<std::string>& sources, const std::string& destination, bool recursive,
+                          const PlanNotes& notes);
+
+// The names of a NUL-separated list, as `find -print0` writes it.
+std::vector<std::string> splitNulSeparated(const std::string& list);
+
+}  // namespace batch

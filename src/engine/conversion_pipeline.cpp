@@ -1,0 +1,49 @@
+// One conversion in the order every front end runs it.
+#include "engine/conversion_pipeline.h"
+
+namespace engine {
+
+ConversionPipeline::ConversionPipeline(FileCalls& calls, ConversionEngine::StampSource saveStamp)
+    : engine_(calls, std::move(saveStamp))
+{
+}
+
+std::optional<Failure> ConversionPipeline::load(const std::string& source)
+{
+    if (auto error = engine_.g_DateiLaden(source)) return Failure{Operation::Loading, *error};
+    engine_.DatenUebernehmen();
+    engine_.DatenKonvertieren();
+    return std::nullopt;
+}
+
+ConversionResult ConversionPipeline::save(const std::string& target)
+{
+    ReplacementBatch single(engine_.fileCalls());
+    ConversionResult result = save(target, single);
+    if (result.status != ConversionResult::Converted) return result;
+    if (const std::optional<FileError> error = single.commit().front()) {
+        engine_.putBackPlaceholderStamp();
+        return {ConversionResult::Failed, Failure{Operation::Saving, *error}};
+    }
+    return result;
+}
+
+ConversionResult ConversionPipeline::save(const std::string& target, ReplacementBatch& batch)
+{
+    if (!engine_.prepareForSaving(target)) return {ConversionResult::Inhibited, std::nullopt};
+    std::string fileName = target;
+    if (const std::optional<FileError> error = engine_.g_DateiSpeichern(fileName, batch)) {
+        engine_.putBackPlaceholderStamp();
+        return {ConversionResult::Failed, Failure{Operation::Saving, *error}};
+    }
+    return {ConversionResult::Converted, std::nullopt};
+}
+
+ConversionResult ConversionPipeline::convert(const std::string& source, const std::string& target,
+                                             ReplacementBatch& batch)
+{
+    if (std::optional<Failure> failure = load(source)) return {ConversionResult::Failed, failure};
+    return save(target, batch);
+}
+
+}  // namespace engine

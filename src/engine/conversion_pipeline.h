@@ -1,0 +1,51 @@
+// One conversion in the order every front end runs it: load, take over and convert the old file,
+// then, once the front end has named the target, prepare the record and save it.
+#pragma once
+
+#include "engine/conversion_engine.h"
+#include "engine/failure.h"
+#include "engine/replacement_batch.h"
+
+#include <optional>
+#include <string>
+
+namespace engine {
+
+struct [[nodiscard]] ConversionResult {
+    enum Status {
+        Converted,  // saved, or waiting in the batch it was given to
+        Inhibited,  // the record is marked not to be saved; nothing was written
+        Failed,     // failure says which operation and why
+    } status;
+    std::optional<Failure> failure;
+};
+
+// Paths are the system's bytes (QFile::encodeName of a name the user typed).
+class ConversionPipeline {
+public:
+    explicit ConversionPipeline(FileCalls& calls = systemFileCalls(), ConversionEngine::StampSource saveStamp = {});
+
+    // g_DateiLaden, then DatenUebernehmen and DatenKonvertieren: the converted record waits to be saved.
+    std::optional<Failure> load(const std::string& source);
+
+    // The record as the last load converted it, for a front end that names the target from it.
+    const records::NewWorkingForm& converted() const { return engine_.NewWorkingRecord; }
+
+    // Stores target in the record and, unless the record is marked not to be saved, marks, stamps
+    // and saves it, in place when this returns. A failed save puts the placeholder stamp back.
+    ConversionResult save(const std::string& target);
+
+    // The same, but the file joins batch: it is in place once the batch's commit() says so.
+    ConversionResult save(const std::string& target, ReplacementBatch& batch);
+
+    // load, then save into batch: for a front end that knows both names before it starts.
+    ConversionResult convert(const std::string& source, const std::string& target, ReplacementBatch& batch);
+
+    // The files this pipeline reads and writes through.
+    FileCalls& fileCalls() const { return engine_.fileCalls(); }
+
+private:
+    ConversionEngine engine_;
+};
+
+}  // namespace engine

@@ -1,0 +1,89 @@
+// Replaces target files as a whole or not at all, many at a time with few flushes.
+#pragma once
+
+#include "engine/file_calls.h"
+#include "engine/file_errors.h"
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace engine {
+
+// Each added file is written to a hidden temporary file beside its target, under a lock that tells
+// other runs it is alive. commit() flushes each file system once, which makes the files' own flushes
+// cheap, then flushes each file, renames it over its target and flushes each folder that received a
+// name: only then does a file count as saved, and a power cut before that leaves its target as it
+// was. A batch dropped without commit() removes its temporary files and changes no target, and the
+// first file added into a folder removes what a killed run left there.
+class ReplacementBatch {
+public:
+    struct Options {
+        // How many files may wait at once, each holding a descriptor. A full batch commits by itself
+        // and keeps the results for the next commit().
+        std::size_t capacity = 1;
+        // Make the folders a target path names when they are missing (trees converted into a new place).
+        bool makeFolders = false;
+        // Check every target as add() would, but write nothing: for a run that only tells what it would do.
+        bool checkOnly = false;
+        // Files flushed at the same time: a device merges flushes that arrive together, so that many
+        // small files do not cost one device flush each.
+        unsigned flushThreads = 1;
+    };
+
+    // One file at a time, as a single save needs.
+    explicit ReplacementBatch(FileCalls& calls = systemFileCalls());
+    ReplacementBatch(FileCalls& calls, Options options);
+    ReplacementBatch(const ReplacementBatch&) = delete;
+    ReplacementBatch& operator=(const ReplacementBatch&) = delete;
+    ~ReplacementBatch();
+
+    // Checks the target and writes bytes beside it. A link is followed, so that the file it names is
+    // replaced and the link stays; a folder, a file the user may not write and a link another user
+    // planted in a shared folder are refused. An error means the file left nothing behind.
+    std::optional<FileError> add(const std::string& path, std::span<const std::uint8_t> bytes);
+
+    // Whether as many files wait as may: the next add() commits first.
+    bool full() const { return results_.size() >= options_.capacity; }
+
+    // Puts the waiting files in place: one result per file added since the last commit(), in order.
+    std::vector<std::optional<FileError>> commit();
+
+    // Options for a run over many files: as many waiting at once as the process's limit on open
+    // files leaves room for, flushed many at a time.
+    static Options forManyFiles();
+
+private:
+    struct Waiting {
+        int fd;
+        dev_t device;
+        std::string temporaryPath;
+        std::string targetPath;
+        std::size_t result;  // index into results_
+        std::optional<FileError> flushed;
+    };
+
+    std::optional<FileError> check(const std::string& targetPath);
+    std::optional<FileError> makeFolder(const std::string& folder);
+    std::optional<FileError> write(const std::string& targetPath, std::optional<mode_t> mode,
+                                   std::span<const std::uint8_t> bytes);
+    void flushFiles();
+    void putWaitingInPlace();
+    void removeLeftovers(const std::string& folder);
+    void abandon(Waiting& waiting);
+
+    FileCalls& calls_;
+    Options options_;
+    std::vector<Waiting> waiting_;
+    std::vector<std::optional<FileError>> results_;
+    std::set<std::string> sweptFolders_;
+    std::vector<std::string> madeFolders_;  // made since the last flush: their names need flushing too
+};
+
+}  // namespace engine
