@@ -1,49 +1,61 @@
 #!/usr/bin/env bash
-# Times `gconvert -o` over 2000 generated old files against copying them (`cp -r` + `sync`).
-# Usage: bench/convert.sh [build-dir] [repetitions]   (goal: at most 1.5 times the copy)
+# Times `gconvert -r` over generated trees of old files against copying the same trees (`cp -r` + `sync`),
+# both in the same run, and reports the median ratio and gconvert's peak memory.
+# Usage: bench/convert.sh [build-dir] [repetitions] [sizes...]   (default sizes: 2000 100000; goal: ratio <= 1.2)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 repetitions=${2:-5}
-gconvert="$build/src/cli/gconvert"
+shift 2 2>/dev/null || shift $#
+sizes=("$@")
+[ ${#sizes[@]} -gt 0 ] || sizes=(2000 100000)
+gconvert="$(realpath "$build")/src/cli/gconvert"
 [ -x "$gconvert" ] || { echo "build first: scripts/build" >&2; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/var/tmp}/gconvert-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/old"
 
-# 2000 old records of random content, marked as old files (format 1) so none looks converted.
-python3 - "$work/old" <<'PY'
+# Old records of random content, marked as old files (format 1) so none looks converted, 1000 to a
+# folder in folders of 10, as an archive of several years holds them.
+generate() {
+  python3 - "$1" "$2" <<'PY'
 import os, sys
-folder = sys.argv[1]
-for i in range(2000):
+root, count = sys.argv[1], int(sys.argv[2])
+for i in range(count):
+    folder = os.path.join(root, f"year{i // 10000:02d}", f"series{i // 1000 % 10}")
+    os.makedirs(folder, exist_ok=True)
     record = bytearray(os.urandom(3231))
     record[1898:1900] = (1).to_bytes(2, "little")
     record[1896:1898] = bytes(2)  # not marked "do not save"
-    with open(os.path.join(folder, f"MESS{i:04d}.G"), "wb") as f:
+    with open(os.path.join(folder, f"MESS{i:06d}.G"), "wb") as f:
         f.write(record)
 PY
-sync
+}
 
 seconds() { date +%s.%N; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-convert_times=() copy_times=()
-for ((run = 1; run <= repetitions; run++)); do
-  rm -rf "$work/converted" "$work/copied"; mkdir "$work/converted"; sync
+for size in "${sizes[@]}"; do
+  rm -rf "$work/old" && generate "$work/old" "$size" && sync
+  convert_times=() copy_times=() ratios=() peaks=()
+  for ((run = 1; run <= repetitions; run++)); do
+    rm -rf "$work/converted" "$work/copied"; sync
 
-  start=$(seconds)
-  "$gconvert" -o "$work/converted" "$work"/old/*.G 2>/dev/null
-  convert_times+=("$(echo "$(seconds) - $start" | bc)")
+    start=$(seconds)
+    /usr/bin/time -f %M -o "$work/peak" "$gconvert" -r -o "$work/converted" "$work/old" 2>/dev/null
+    convert=$(echo "$(seconds) - $start" | bc)
+    peaks+=("$(cat "$work/peak")")
 
-  start=$(seconds)
-  cp -r "$work/old" "$work/copied" && sync
-  copy_times+=("$(echo "$(seconds) - $start" | bc)")
+    start=$(seconds)
+    cp -r "$work/old" "$work/copied" && sync
+    copy=$(echo "$(seconds) - $start" | bc)
+
+    convert_times+=("$convert") copy_times+=("$copy") ratios+=("$(echo "$convert / $copy" | bc -l)")
+  done
+  [ "$(find "$work/converted" -name '*.G' | wc -l)" -eq "$size" ] || { echo "gconvert missed files" >&2; exit 1; }
+  printf 'files: %d, repetitions: %d (medians)\n' "$size" "$repetitions"
+  printf '  gconvert -r : %.3f s, peak memory %.1f MB\n' "$(printf '%s\n' "${convert_times[@]}" | median)" \
+         "$(echo "$(printf '%s\n' "${peaks[@]}" | median) / 1024" | bc -l)"
+  printf '  cp -r + sync: %.3f s\n' "$(printf '%s\n' "${copy_times[@]}" | median)"
+  printf '  ratio       : %.2f (median of the runs; goal <= 1.2)\n' "$(printf '%s\n' "${ratios[@]}" | median)"
 done
-
-convert=$(printf '%s\n' "${convert_times[@]}" | median)
-copy=$(printf '%s\n' "${copy_times[@]}" | median)
-printf 'files: 2000, repetitions: %d (medians)\n' "$repetitions"
-printf 'gconvert -o : %.3f s\n' "$convert"
-printf 'cp -r + sync: %.3f s\n' "$copy"
-printf 'ratio       : %.2f (goal <= 1.5)\n' "$(echo "$convert / $copy" | bc -l)"

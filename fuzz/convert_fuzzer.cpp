@@ -1,6 +1,6 @@
 // Fuzz target: arbitrary bytes of any length loaded as a measurement file, converted and saved by the
 // real engine on real files, checked against the conversion they must give.
-#include "engine/conversion_engine.h"
+#include "engine/conversion_pipeline.h"
 #include "fuzz_check.h"
 #include "old_file_fixture.h"
 
@@ -74,9 +74,9 @@ std::size_t entriesIn(const QString& folder)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static Workspace workspace;
-    // One engine for every input, as one window converts file after file: nothing of an earlier
+    // One pipeline for every input, as one window converts file after file: nothing of an earlier
     // conversion may show in a later one.
-    static engine::ConversionEngine engine(engine::systemFileCalls(), [] { return QString::fromLatin1(Stamp); });
+    static engine::ConversionPipeline pipeline(engine::systemFileCalls(), [] { return QString::fromLatin1(Stamp); });
 
     const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     put(workspace.source, input);
@@ -88,18 +88,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QFile::remove(workspace.target);
 
     bool saved = false;
-    const engine::FileResult loaded = engine.g_DateiLaden(workspace.source);
+    const std::optional<engine::Failure> failure = pipeline.load(QFile::encodeName(workspace.source).toStdString());
     const std::optional<int> loadError = expectedLoadError(input);
-    require(loaded.warning.has_value() == loadError.has_value(), "a file loads exactly when it is an old file");
-    if (loadError) require(loaded.warning->error.code() == *loadError, "a refused file names the right error");
-    if (loaded) {
-        engine.DatenUebernehmen();
-        engine.DatenKonvertieren();
-        const engine::SaveOutcome outcome = engine.stampAndSave(workspace.target);
+    require(failure.has_value() == loadError.has_value(), "a file loads exactly when it is an old file");
+    if (loadError) require(failure->error.code() == *loadError, "a refused file names the right error");
+    if (!failure) {
+        const engine::ConversionResult result = pipeline.save(QFile::encodeName(workspace.target).toStdString());
         const bool inhibited = int16At(input, 1896) != 0;
-        require(outcome.status == (inhibited ? engine::SaveStatus::Inhibited : engine::SaveStatus::Saved),
+        require(result.status == (inhibited ? engine::ConversionResult::Inhibited : engine::ConversionResult::Converted),
                 "a loaded record is saved unless it is marked not to be");
-        saved = outcome.status == engine::SaveStatus::Saved;
+        saved = result.status == engine::ConversionResult::Converted;
         if (saved)
             require(fixtures::readFile(workspace.target)
                         == fixtures::expectedNewFile(input.left(OldRecord), Stamp, workspace.target.toStdString()),

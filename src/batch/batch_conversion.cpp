@@ -15,16 +15,21 @@ namespace {
 
 using engine::FileErrorNumber;
 
-// The target as the save will name it: without trailing blanks, absolute and without "." or ".." in
-// it, so that two spellings of one target are seen as one.
-class TargetKeys {
+// Targets as the save names them: absolute, the current folder asked once per run rather than once
+// per file.
+class AbsolutePaths {
 public:
-    TargetKeys() : current_(std::filesystem::current_path(error_)) {}
+    AbsolutePaths() : current_(std::filesystem::current_path(error_)) {}
 
-    std::string operator()(const std::string& savedName) const
+    std::string operator()(const std::string& path) const
     {
-        const std::filesystem::path path(savedName);
-        return (path.is_absolute() ? path : current_ / path).lexically_normal().string();
+        return path.starts_with('/') || error_ ? path : (current_ / path).string();
+    }
+
+    // Without "." and "..", so that two spellings of one target are seen as one.
+    static std::string key(const std::string& absolute)
+    {
+        return std::filesystem::path(absolute).lexically_normal().string();
     }
 
 private:
@@ -70,7 +75,7 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
         }
     };
 
-    const TargetKeys keyOf;
+    const AbsolutePaths absolute;
     std::unordered_set<std::string> claimedTargets;
     for (std::size_t index = 0; index < jobs.size(); ++index) {
         if (stopRequested && stopRequested()) {
@@ -80,8 +85,9 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
         if (waiting.full()) putInPlace();
         const Job& job = jobs[index];
         listener.starting(index, jobs.size(), job);
-        const std::string target = support::withoutTrailingBlanks(job.target);
-        const std::string key = keyOf(target);
+        // The record stores the target's absolute path; the save drops its trailing blanks.
+        const std::string target = absolute(support::withoutTrailingBlanks(job.target));
+        const std::string key = AbsolutePaths::key(target);
 
         // Something at the target, a dangling link included, is something the user may want to keep.
         struct stat atTarget {};

@@ -94,7 +94,8 @@ std::vector<std::string> splitNulSeparated(const std::string& list)
     std::vector<std::string> names;
     for (std::size_t start = 0; start < list.size();) {
         const std::size_t end = std::min(list.find('\0', start), list.size());
-        names.push_back(list.substr(start, end - start));
+        // Two separators in a row name nothing.
+        if (end > start) names.push_back(list.substr(start, end - start));
         start = end + 1;
     }
     return names;

@@ -33,7 +33,7 @@ bool isMeasurementFileName(const std::string& name);
 std::vector<Job> planInto(const std::vector<std::string>& sources, const std::string& destination, bool recursive,
                           const PlanNotes& notes);
 
-// The names of a NUL-separated list, as `find -print0` writes it.
+// The names of a NUL-separated list, as `find -print0` writes it; empty names are left out.
 std::vector<std::string> splitNulSeparated(const std::string& list);
 
 }  // namespace batch

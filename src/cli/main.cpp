@@ -141,7 +141,8 @@ int main(int argc, char* argv[])
     if (intoFolder) {
         const QString folder = parser.value(outputFolder);
         const QFileInfo folderInfo(folder);
-        if (!folderInfo.isDir())
+        // A tree goes into folders made as needed, the output folder among them.
+        if (folderInfo.exists() ? !folderInfo.isDir() : !parser.isSet(recursive))
             return usageError(folder + (folderInfo.exists() ? QStringLiteral(": not a folder") : QStringLiteral(": no such folder")));
         if (sources.empty() && !parser.isSet(filesFrom)) return usageError(QStringLiteral("no files to convert"));
         const batch::PlanNotes notes{

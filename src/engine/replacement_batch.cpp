@@ -233,7 +233,7 @@ std::optional<FileError> ReplacementBatch::write(const std::string& targetPath, 
         // The lock tells other runs that the file is alive. Where the file system has no locks the
         // file goes on without one, and no run ever removes it as a leftover.
         if (calls_.flock(file.fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-            calls_.close(file.fd);  // another run is removing it as a leftover; it takes the name away
+            abandon(file);  // another run is removing it as a leftover
             continue;
         }
         struct stat status {};

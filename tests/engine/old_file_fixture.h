@@ -6,9 +6,14 @@
 #include <QString>
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// Failures show texts as texts, not as lists of 16-bit units.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace fixtures {
 
@@ -90,6 +95,11 @@ inline void writeFile(const QString& path, const QByteArray& bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
         ADD_FAILURE() << "cannot write fixture " << path.toStdString();
+}
+
+inline std::span<const std::uint8_t> bytesOf(const QByteArray& bytes)
+{
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
 }
 
 inline QByteArray readFile(const QString& path)

@@ -3,6 +3,7 @@
 #include "../engine/old_file_fixture.h"
 #include "../support/scripted_dialog.h"
 #include "support/window/profile.h"
+#include "ui/warning_text.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -17,7 +18,11 @@ class Recorder : public scripted::ScriptedDialog, public ui::RunView, public ui:
 public:
     void showStatus(const QString& text) override { log.append("status " + text); }
     void setCommand1Enabled(bool enabled) override { log.append(enabled ? "enabled" : "disabled"); }
-    void present(const engine::Warning& warning) override { log.append("warning " + warning.title); }
+    void present(const engine::Failure& failure) override
+    {
+        const ui::WarningText text = ui::warningText(failure);
+        log.append("warning " + text.title + " | " + text.prompt);
+    }
 };
 
 class ConversionRunTest : public ::testing::Test {
@@ -27,8 +32,8 @@ protected:
     QTemporaryDir dir;
     Recorder recorder;
     int beeps = 0;
-    engine::ConversionEngine engine{engine::systemFileCalls(), [] { return QString::fromLatin1(fixtures::Stamp); }};
-    ui::ConversionRun run{engine, recorder, recorder, [this] { ++beeps; }, ui::profileMeasurementFolder(dir.path())};
+    engine::ConversionPipeline pipeline{engine::systemFileCalls(), [] { return QString::fromLatin1(fixtures::Stamp); }};
+    ui::ConversionRun run{pipeline, recorder, recorder, [this] { ++beeps; }, ui::profileMeasurementFolder(dir.path())};
 };
 
 // Runs one after another, each starting afresh with its dialogs in the folder the profile names.
@@ -54,11 +59,11 @@ TEST_F(ConversionRunTest, EveryRunEndsWithItsOutcomeAndCommand1EnabledAgain)
     } rows[] = {
         {"complete", old, {path("old.G"), path("new.G")}, {open, save}, "status File succesfully converted!"},
         {"cancel at open", old, {Choice()}, {open}, failed},
-        {"load error", old, {path("missing.G")}, {open, "warning Error:  (g_DateiLaden):  53"}, failed},
+        {"load error", old, {path("missing.G")}, {open, "warning Error:  (g_DateiLaden):  53 | ...at loading\r\nFile not found"}, failed},
         {"cancel at save", old, {path("old.G"), Choice()}, {open, save}, failed},
         {"save inhibited", inhibited, {path("old.G"), path("new.G")}, {open, save}, failed},
         {"write error", old, {path("old.G"), path("none/new.G")},
-         {open, save, "warning Error: (g_DateiSpeichern):  76"}, failed},
+         {open, save, "warning Error: (g_DateiSpeichern):  76 | ...at saving \r\nPath not found"}, failed},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -16,13 +16,13 @@ protected:
     void SetUp() override
     {
         ensureApplication();
-        window = std::make_unique<ui::FileConverter>(engine, dir.path());
+        window = std::make_unique<ui::FileConverter>(pipeline, dir.path());
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
 
     QTemporaryDir dir;
-    engine::ConversionEngine engine;
+    engine::ConversionPipeline pipeline;
     std::unique_ptr<ui::FileConverter> window;
 };
 

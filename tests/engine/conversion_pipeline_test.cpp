@@ -1,0 +1,83 @@
+// The pipeline on real files: what loading refuses and why, and what a save reports and leaves.
+#include "engine/conversion_pipeline.h"
+#include "faulty_calls.h"
+#include "old_file_fixture.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using F = FaultyCalls;
+using fixtures::readFile;
+using fixtures::writeFile;
+
+class ConversionPipelineTest : public ::testing::Test {
+protected:
+    std::string path(const QString& name) const { return QFile::encodeName(dir.filePath(name)).toStdString(); }
+    int loadError(const QString& name, const std::vector<F::Fault>& faults = {})
+    {
+        calls.arm(faults);
+        const std::optional<engine::Failure> failure = pipeline.load(name.isEmpty() ? "" : path(name));
+        EXPECT_TRUE(calls.openFiles.empty()) << "every file opened is closed";
+        EXPECT_TRUE(!failure || failure->operation == engine::Operation::Loading);
+        return failure ? failure->error.code() : 0;
+    }
+
+    QTemporaryDir dir;
+    FaultyCalls calls;
+    engine::ConversionPipeline pipeline{calls, [] { return QString::fromLatin1(fixtures::Stamp); }};
+    const QByteArray old = fixtures::patternedOldFile();
+};
+
+TEST_F(ConversionPipelineTest, LoadingRefusesWhatIsNoOldFile)
+{
+    const struct { const char* name; QByteArray content; QString opened; std::vector<F::Fault> faults; int number; } rows[] = {
+        // content: of f.G, unless null; number 0: loaded
+        {"exactly one record", QByteArray(3231, '\0'), "f.G", {}, 0},
+        {"the longest old file", old + QByteArray(32767 - 3231, 'x'), "f.G", {}, 0},
+        {"one byte short", old.left(3230), "f.G", {}, 62},         {"empty", QByteArray(""), "f.G", {}, 62},
+        {"one byte too long", QByteArray(32768, '\0'), "f.G", {}, 6},
+        {"already converted", fixtures::expectedNewFile(old, "", "x"), "f.G", {}, 321},
+        {"missing file", QByteArray(), "none.G", {}, 53},          {"missing folder", QByteArray(), "none/f.G", {}, 76},
+        {"file used as folder", old, "f.G/f.G", {}, 76},            {"a folder", QByteArray(), ".", {}, 75},
+        {"empty name", QByteArray(), "", {}, 75},
+        {"name going on past a NUL", old, QStringLiteral("f.G") + QChar(0) + "x", {}, 75},
+        {"status unreadable", old, "f.G", {{F::Fstat, 0, EIO}}, 57},
+        {"device fails while reading", old, "f.G", {{F::Read, 0, EIO}}, 57},
+        {"read interrupted", old, "f.G", {{F::Read, 0, EINTR}}, 0},
+        {"file shrinks while read", old, "f.G", {{F::Read, 0, F::Nothing}}, 62},
+    };
+    for (const auto& row : rows) {
+        QFile::remove(dir.filePath("f.G"));
+        if (!row.content.isNull()) writeFile(dir.filePath("f.G"), row.content);
+        EXPECT_EQ(loadError(row.opened, row.faults), row.number) << row.name;
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("none.G"))) << "loading must never create a file";
+}
+
+TEST_F(ConversionPipelineTest, ASaveReportsItsFailureAndPutsThePlaceholderStampBack)
+{
+    writeFile(dir.filePath("old.G"), old);
+    ASSERT_EQ(loadError("old.G"), 0);
+    std::string spaced = path("new.G") + "  ";
+    ASSERT_EQ(pipeline.save(spaced).status, engine::ConversionResult::Converted);
+    EXPECT_TRUE(fixtures::sameNewFile(readFile(dir.filePath("new.G")),
+                                      fixtures::expectedNewFile(old, fixtures::Stamp, spaced)))
+        << "saved without the trailing blanks, which the stored name keeps";
+
+    const engine::ConversionResult failed = pipeline.save(path("none/new.G"));
+    EXPECT_EQ(failed.status, engine::ConversionResult::Failed);
+    EXPECT_EQ(failed.failure, (engine::Failure{engine::Operation::Saving, {engine::FileErrorNumber::PathNotFound}}));
+    EXPECT_EQ(pipeline.converted().Info.SaveStamp.StampText.view().substr(0, 23), "--.--- ---- / --:--:-- ");
+
+    QByteArray inhibited = old;
+    inhibited[1896] = 1;
+    writeFile(dir.filePath("old.G"), inhibited);
+    ASSERT_EQ(loadError("old.G"), 0);
+    EXPECT_EQ(pipeline.save(path("inhibited.G")).status, engine::ConversionResult::Inhibited);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"new.G", "old.G"}));
+}
+
+}  // namespace

@@ -1,0 +1,227 @@
+// Replacing files through the batch on real files: each step failing in turn, many files at once,
+// links and permissions, and leftovers of killed runs.
+#include "engine/replacement_batch.h"
+#include "faulty_calls.h"
+#include "old_file_fixture.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <functional>
+
+namespace {
+
+using F = FaultyCalls;
+using fixtures::readFile;
+using fixtures::writeFile;
+
+const QByteArray NewContent(3243, 'N');
+
+class ReplacementBatchTest : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return dir.filePath(name); }
+    static std::string native(const QString& path) { return QFile::encodeName(path).toStdString(); }
+    static QStringList entries(const QString& folder)
+    {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    }
+
+    // The error number of one save to target (0: saved), after checking what a save promises whatever
+    // the outcome: the target new or as it was, a link still a link, every file closed, no temporary left.
+    int saveAndCheck(const QString& target, const std::vector<F::Fault>& faults, bool replacedAnyway = false)
+    {
+        const QString folder = QFileInfo(target).path();
+        QStringList expected = entries(folder);
+        const bool link = QFileInfo(target).isSymLink();
+        const QByteArray before = readFile(target);
+        calls.arm(faults);
+        engine::ReplacementBatch batch(calls);
+        std::optional<engine::FileError> error = batch.add(native(target), fixtures::bytesOf(NewContent));
+        if (!error) error = batch.commit().front();
+        EXPECT_EQ(readFile(target), !error || replacedAnyway ? NewContent : before);
+        // The file written is the one a link names, which may stand in another folder.
+        const QFileInfo written(QFileInfo(target).canonicalFilePath());
+        if ((!error || replacedAnyway) && written.path() == QFileInfo(folder).canonicalFilePath()) expected << written.fileName();
+        expected.removeDuplicates();
+        expected.sort();
+        EXPECT_EQ(entries(folder), expected) << "no temporary file is left behind";
+        EXPECT_EQ(QFileInfo(target).isSymLink(), link);
+        EXPECT_TRUE(calls.openFiles.empty()) << "every file opened is closed";
+        return error ? error->code() : 0;
+    }
+
+    QTemporaryDir dir;
+    FaultyCalls calls;
+};
+
+TEST_F(ReplacementBatchTest, EachFailingStepLeavesTheTargetWhole)
+{
+    // overTargetOnly: the failing call is made only when a target exists; replaced: the target holds
+    // the new content, but its name may not have reached the disk.
+    struct Row { std::string name; std::vector<F::Fault> faults; int number; bool overTargetOnly = false, replaced = false; };
+    std::vector<Row> rows = {
+        {"no fault", {}, 0},
+        {"folder not searchable", {{F::Lstat, 0, EACCES}}, 70},
+        {"target made read-only", {{F::Access, 0, EACCES}}, 70, true},
+        {"read-only file system", {{F::Create, 0, EROFS}}, 70},   {"no inode left", {{F::Create, 0, ENOSPC}}, 61},
+        {"too many open files", {{F::Create, 0, EMFILE}}, 67},    {"name too long", {{F::Create, 0, ENAMETOOLONG}}, 52},
+        {"temporary name taken once", {{F::Create, 0, EEXIST}}, 0},
+        {"no locks on this file system", {{F::Flock, 0, EOPNOTSUPP}}, 0},
+        {"temporary taken for a leftover", {{F::Flock, 0, EWOULDBLOCK}}, 0},
+        {"write takes nothing", {{F::Write, 0, F::Nothing}}, 61}, {"write interrupted", {{F::Write, 1, EINTR}}, 0},
+        {"quota full while writing", {{F::Write, 2, EDQUOT}}, 61}, {"device fails while writing", {{F::Write, 1, EIO}}, 57},
+        {"short write, then disk full", {{F::Write, 2, F::Short}, {F::Write, 3, ENOSPC}}, 61},
+        {"disk full at the last write", {{F::Write, F::WriteSteps - 1, ENOSPC}}, 61},
+        {"flush finds the disk full", {{F::Fsync, 0, ENOSPC}}, 61}, {"flush fails on the device", {{F::Fsync, 0, EIO}}, 57},
+        {"rename refused", {{F::Rename, 0, EACCES}}, 70},        {"target turned into a folder", {{F::Rename, 0, EISDIR}}, 75},
+        {"folder cannot be flushed", {{F::FolderFsync, 0, EIO}}, 57, false, true},
+        {"folder flush not supported", {{F::FolderFsync, 0, EINVAL}}, 0},
+    };
+    // Each fault with and without a target from before: a longer one, so that a left tail would show.
+    for (const bool targetExists : {false, true})
+        for (const Row& row : rows) {
+            if (row.overTargetOnly && !targetExists) continue;
+            SCOPED_TRACE(row.name + (targetExists ? " (over a target)" : ""));
+            QFile::remove(path("new.G"));
+            if (targetExists) writeFile(path("new.G"), QByteArray(5000, 'T'));
+            EXPECT_EQ(saveAndCheck(path("new.G"), row.faults, row.replaced), row.number);
+        }
+}
+
+// Files flushed together: a file system flush never stands in for a file's own flush, a fault costs
+// the file it hits, and running out of descriptors puts the waiting files in place first.
+TEST_F(ReplacementBatchTest, ABatchLosesOnlyTheFilesThatFailed)
+{
+    const struct { const char* name; std::vector<F::Fault> faults; std::array<int, 3> numbers; } rows[] = {
+        {"no fault", {}, {0, 0, 0}},
+        {"file system flush fails, then the second file's own", {{F::Syncfs, 0, EIO}, {F::Fsync, 1, EIO}}, {0, 57, 0}},
+        {"the second file's own flush fails after the file system's", {{F::Fsync, 1, EIO}}, {0, 57, 0}},
+        {"disk full while writing the second", {{F::Write, F::WriteSteps, ENOSPC}}, {0, 61, 0}},
+        {"the third cannot be renamed", {{F::Rename, 2, EACCES}}, {0, 0, 70}},
+        {"the folder cannot be flushed", {{F::FolderFsync, 0, EIO}}, {57, 57, 57}},
+        {"out of descriptors at the second", {{F::Create, 1, EMFILE}}, {0, 0, 0}},
+    };
+    const auto target = [this](std::size_t i) { return path("batch" + QString::number(i) + ".G"); };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        calls.arm(row.faults);
+        std::array<int, 3> numbers{};
+        std::vector<std::size_t> added;
+        {
+            engine::ReplacementBatch batch(calls, {.capacity = 3});
+            for (std::size_t i = 0; i < 3; ++i) {
+                writeFile(target(i), "old content");
+                const QByteArray content(3243, char('a' + i));
+                if (const auto error = batch.add(native(target(i)), fixtures::bytesOf(content))) numbers[i] = error->code();
+                else added.push_back(i);
+            }
+            const auto results = batch.commit();
+            ASSERT_EQ(results.size(), added.size());
+            for (std::size_t k = 0; k < added.size(); ++k) numbers[added[k]] = results[k] ? results[k]->code() : 0;
+        }
+        EXPECT_EQ(numbers, row.numbers);
+        // A folder that cannot be flushed leaves its files in place, though not as promised.
+        const bool replacedAnyway = !row.faults.empty() && row.faults.front().call == F::FolderFsync;
+        for (std::size_t i = 0; i < 3; ++i) {
+            const bool replaced = numbers[i] == 0 || replacedAnyway;
+            EXPECT_EQ(readFile(target(i)), replaced ? QByteArray(3243, char('a' + i)) : "old content") << i;
+        }
+        EXPECT_TRUE(calls.openFiles.empty());
+        EXPECT_EQ(entries(dir.path()), QStringList({"batch0.G", "batch1.G", "batch2.G"}));
+    }
+}
+
+TEST_F(ReplacementBatchTest, TargetsThatAreNoPlainFile)
+{
+    QStringList leftOut;
+    const auto link = [this](const QString& to, const QString& at) { return QFile::link(to, path(at)) ? at : ""; };
+    // Someone else's link in a shared sticky folder (as in /tmp) must not redirect a save onto their choice.
+    const auto plantedLink = [this]() -> QString {
+        const QByteArray shared = QFile::encodeName(path("shared")), at = shared + "/new.G";
+        writeFile(path("victim.G"), "theirs");
+        const bool planted = QDir().mkdir(path("shared")) && ::chmod(shared.constData(), 01777) == 0
+                             && ::symlink(QFile::encodeName(path("victim.G")).constData(), at.constData()) == 0
+                             && ::lchown(at.constData(), 65534, 65534) == 0;  // nobody's
+        return planted ? "shared/new.G" : "";
+    };
+    const struct { const char* name; std::function<QString()> target; int number; } rows[] = {
+        // target: "" where this user may not make it (it needs root); number 0: saved
+        {"a folder", [&] { return QDir(dir.path()).mkdir("folder.G") ? "folder.G" : ""; }, 75},
+        {"in a missing folder", [] { return "none/new.G"; }, 76},
+        {"a name too long", [] { return QString(300, u'n'); }, 52},
+        {"a name going on past a NUL", [] { return QStringLiteral("new.G") + QChar(0) + "x"; }, 75},
+        {"a dangling link into a missing folder", [&] { return link("none/x.G", "dangling.G"); }, 76},
+        {"a link to itself", [&] { return link("loop.G", "loop.G"); }, 75},
+        // A link stays a link: the file it names is replaced, or written when it does not exist yet.
+        {"a link to a file", [&] { writeFile(path("real.G"), "short"); return link(path("real.G"), "link.G"); }, 0},
+        {"a relative link", [&] { QDir().mkdir(path("sub")); writeFile(path("sub/r.G"), "r"); return link("sub/r.G", "rel.G"); }, 0},
+        {"a dangling link into an existing folder", [&] { return link(path("made.G"), "pointing.G"); }, 0},
+        {"a link of another user in a shared folder", plantedLink, 70},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString target = row.target();
+        if (target.isEmpty()) leftOut << row.name;
+        else EXPECT_EQ(saveAndCheck(path(target), {}), row.number);
+    }
+    EXPECT_EQ(readFile(path("victim.G")), "theirs");
+    if (!leftOut.isEmpty()) GTEST_SKIP() << "needs root: " << leftOut.join(", ").toStdString();
+}
+
+// A replaced file keeps its permissions, a new one gets what the umask leaves of 0666.
+TEST_F(ReplacementBatchTest, PermissionsOfReplacedAndNewFiles)
+{
+    const mode_t umask = ::umask(027);
+    const auto restore = qScopeGuard([umask] { ::umask(umask); });
+    writeFile(path("kept.G"), "old");
+    QFile::setPermissions(path("kept.G"), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    ASSERT_EQ(saveAndCheck(path("kept.G"), {}), 0);
+    ASSERT_EQ(saveAndCheck(path("fresh.G"), {}), 0);
+    const auto mode = [this](const char* name) {
+        struct stat status {};
+        ::stat(QFile::encodeName(path(name)).constData(), &status);
+        return status.st_mode & 07777;
+    };
+    EXPECT_EQ(mode("kept.G"), 0604u);
+    EXPECT_EQ(mode("fresh.G"), 0640u);
+}
+
+// The temporaries a killed run left are removed by the next save into their folder; one that a live
+// save holds, and any other name, stay.
+TEST_F(ReplacementBatchTest, LeftoversOfAKilledRunAreRemovedButLiveOnesStay)
+{
+    for (const char* name : {".a.G.part-AbCd12", ".held.G.part-XyZ123", ".b.G.part-abc", "c.G.part-abcdef", ".d.G.tmp-abcdef"})
+        writeFile(path(name), "partial");
+    QFile held(path(".held.G.part-XyZ123"));
+    ASSERT_TRUE(held.open(QIODevice::ReadOnly));
+    ASSERT_EQ(::flock(held.handle(), LOCK_EX | LOCK_NB), 0);
+    engine::ReplacementBatch batch(calls);
+    EXPECT_FALSE(batch.add(native(path("new.G")), fixtures::bytesOf(NewContent)));
+    EXPECT_FALSE(batch.commit().front());
+    EXPECT_EQ(entries(dir.path()), QStringList({".b.G.part-abc", ".d.G.tmp-abcdef", ".held.G.part-XyZ123", "c.G.part-abcdef", "new.G"}));
+}
+
+// Folders a tree needs are made, and their names reach the disk before a file in them counts as saved.
+TEST_F(ReplacementBatchTest, MadeFoldersAreFlushedAndACheckMakesNothing)
+{
+    for (const bool checkOnly : {true, false}) {
+        engine::ReplacementBatch batch(calls, {.makeFolders = true, .checkOnly = checkOnly});
+        calls.arm({{F::FolderFsync, 1, EIO}});  // the flush of the folder that receives the made one
+        EXPECT_FALSE(batch.add(native(path("a/b/new.G")), fixtures::bytesOf(NewContent)));
+        const auto result = batch.commit().front();
+        EXPECT_EQ(result ? result->code() : 0, checkOnly ? 0 : 57);
+        EXPECT_EQ(QFileInfo::exists(path("a/b/new.G")), !checkOnly);
+    }
+    // What a real save refuses, a check refuses too.
+    engine::ReplacementBatch check(calls, {.makeFolders = true, .checkOnly = true});
+    writeFile(path("file"), "");
+    EXPECT_EQ(check.add(native(path("file/x/new.G")), fixtures::bytesOf(NewContent))->code(), 76);
+}
+
+}  // namespace
