@@ -26,8 +26,7 @@ struct Row {
 bool sameArray(const records::Leaf& other, const std::string& base)
 {
     return other.kind == records::LeafKind::Opaque && other.name.size() > base.size() + 1
-           && other.name.starts_with(base + '[') && other.name.back() == ']'
-           && other.name.find('.', base.size()) == std::string::npos;
+           && other.name.starts_with(base + '[') && other.name.back() == ']';
 }
 
 // One line per field; the elements of an array of opaque values several to a line, long byte groups
