@@ -132,7 +132,7 @@ int main(int argc, char* argv[])
         std::vector<std::string> paths;
         for (const QString& file : files) paths.push_back(nativePath(file));
         if (parser.isSet(show) == parser.isSet(verify) || parser.isSet(outputFolder) || parser.isSet(filesFrom))
-            return usageError(QStringLiteral("--show and --verify go alone, without -o or --files0-from"));
+            return usageError(QStringLiteral("give either --show or --verify, and neither with -o or --files0-from"));
         if (parser.isSet(show))
             return paths.empty() ? usageError(QStringLiteral("no files to show")) : cli::showFiles(paths, parser.isSet(json));
         if (paths.size() != 2) return usageError(QStringLiteral("--verify takes OLD and NEW"));
