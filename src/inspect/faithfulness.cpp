@@ -12,6 +12,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <set>
 
