@@ -2,6 +2,8 @@
 #include "batch/batch_conversion.h"
 #include "batch/conversion_plan.h"
 #include "cli/run_report.h"
+#include "cli/show_command.h"
+#include "cli/verify_command.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -90,7 +92,9 @@ int main(int argc, char* argv[])
         "  gconvert OLD.G NEW.G                  convert one file\n"
         "  gconvert -o DIR OLD.G...              convert files into DIR under their own names\n"
         "  gconvert -r -o DIR FOLDER|OLD.G...    convert folder trees into DIR, mirrored\n"
-        "  gconvert --files0-from LIST -o DIR    convert the files a NUL-separated list names"));
+        "  gconvert --files0-from LIST -o DIR    convert the files a NUL-separated list names\n"
+        "  gconvert --show [--json] FILE...      show each file's layout and fields\n"
+        "  gconvert --verify [-r] OLD NEW        check NEW against converting OLD (-r: folder trees)"));
     const QCommandLineOption outputFolder({QStringLiteral("o"), QStringLiteral("output-dir")},
                                           QStringLiteral("Write the converted files into <dir>."), QStringLiteral("dir"));
     const QCommandLineOption recursive({QStringLiteral("r"), QStringLiteral("recursive")},
@@ -108,8 +112,12 @@ int main(int argc, char* argv[])
     const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
                                      QStringLiteral("Name every file converted, and every file a tree holds that is "
                                                     "no measurement file."));
+    const QCommandLineOption show(QStringLiteral("show"), QStringLiteral("Show each file's layout and fields."));
+    const QCommandLineOption verify(QStringLiteral("verify"),
+                                    QStringLiteral("Check that NEW is what converting OLD gives; 0 when faithful."));
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("With --show or --verify: one JSON document."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Displays version information."));
-    for (const QCommandLineOption& option : {outputFolder, recursive, filesFrom, force, dryRun, verbose, version})
+    for (const QCommandLineOption& option : {outputFolder, recursive, filesFrom, force, dryRun, verbose, show, verify, json, version})
         parser.addOption(option);
     const QCommandLineOption help = parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("OLD.G NEW.G, or with -o the old files."),
@@ -120,6 +128,20 @@ int main(int argc, char* argv[])
     if (parser.isSet(version)) parser.showVersion();
 
     const QStringList files = parser.positionalArguments();
+    if (parser.isSet(show) || parser.isSet(verify)) {
+        std::vector<std::string> paths;
+        for (const QString& file : files) paths.push_back(nativePath(file));
+        if (parser.isSet(show) == parser.isSet(verify) || parser.isSet(outputFolder) || parser.isSet(filesFrom))
+            return usageError(QStringLiteral("give either --show or --verify, and neither with -o or --files0-from"));
+        if (parser.isSet(show))
+            return paths.empty() ? usageError(QStringLiteral("no files to show")) : cli::showFiles(paths, parser.isSet(json));
+        if (paths.size() != 2) return usageError(QStringLiteral("--verify takes OLD and NEW"));
+        if (!parser.isSet(recursive)) return cli::verifyPair(paths[0], paths[1], parser.isSet(json));
+        for (const QString& folder : files)
+            if (!QFileInfo(folder).isDir()) return usageError(folder + QStringLiteral(": not a folder"));
+        return cli::verifyTree(paths[0], paths[1], parser.isSet(json));
+    }
+    if (parser.isSet(json)) return usageError(QStringLiteral("--json goes with --show or --verify"));
     const bool intoFolder = parser.isSet(outputFolder);
     std::vector<std::string> sources;
     for (const QString& file : files) sources.push_back(nativePath(file));

@@ -13,9 +13,6 @@ using records::NewMeasurementRecord;
 using records::NewPortSettings;
 using records::OldPortSettings;
 
-// The bytes of AuxA that the newer releases hold for themselves.
-constexpr std::size_t ReleasedAuxAFrom = 8, ReleasedAuxAUpTo = 16;
-
 // Serial line settings as converted records carry them: baud digits, parity letter, data bits and
 // stop bits separated by commas, padded with blanks ("19200,N,8,1 ").
 bool isLineSettingsText(std::span<const std::uint8_t> text)

@@ -4,6 +4,7 @@
 #include "records/new_record.h"
 #include "records/old_record.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -12,6 +13,9 @@ namespace engine {
 
 // The serial line settings every converted record carries.
 inline constexpr char ConvertedLineSettings[] = "19200,N,8,1";
+
+// The bytes of AuxA that the newer releases hold for themselves: loading clears them.
+inline constexpr std::size_t ReleasedAuxAFrom = 8, ReleasedAuxAUpTo = 16;
 
 // The loaded file record in its working form: bytes 8 to 15 of both AuxA cleared, format 1 (taken
 // from an old file). The LeadValues, which no file holds, are left as they are.
