@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs the built tree into a staging folder and checks what landed: files, desktop entry, manual pages, programs.
+# Installs the built tree into a staging folder and checks what landed: files, desktop entry,
+# AppStream metadata, manual pages, programs.
 # Usage: install_test.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
 version=$2
 here=$(cd "$(dirname "$0")" && pwd)
-for tool in desktop-file-validate man gzip; do
+app_id=org.fileconverter.fileconverter
+for tool in desktop-file-validate appstreamcli man gzip; do
   command -v "$tool" >/dev/null || { echo "missing $tool: run scripts/install-deps" >&2; exit 1; }
 done
 
@@ -23,15 +25,27 @@ for program in FileConverter gconvert; do
   [ -x "$stage/usr/bin/$program" ] || fail "/usr/bin/$program is not executable"
 done
 
-desktop="$stage/usr/share/applications/fileconverter.desktop"
+desktop="$stage/usr/share/applications/$app_id.desktop"
 desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the desktop entry"
 key() { sed -n "s/^$1=//p" "$desktop"; }
 [ "$(key Name)" = "FileConverter" ] || fail "desktop entry Name is '$(key Name)'"
 [ "$(key Comment)" = "straightness measuring files version <5.01 to version >5.021" ] || fail "desktop entry Comment"
 [ -x "$stage/usr/bin/$(key Exec)" ] || fail "desktop entry Exec '$(key Exec)' is no installed program"
-for size in 16x16/apps/fileconverter.png 32x32/apps/fileconverter.png scalable/apps/fileconverter.svg; do
+for size in 16x16/apps/$app_id.png 32x32/apps/$app_id.png scalable/apps/$app_id.svg; do
   [ "$(basename "${size%.*}")" = "$(key Icon)" ] || fail "desktop entry Icon '$(key Icon)' does not name $size"
 done
+
+# Software centres list the window only from valid metadata whose launchable desktop entry is
+# installed beside it, a pairing that validate-tree checks.
+metainfo="$stage/usr/share/metainfo/$app_id.metainfo.xml"
+appstream() {
+  local report
+  report=$(appstreamcli "$@" 2>&1) && ! grep -qE '^ *[EW]:' <<<"$report" || fail "appstreamcli $*: $report"
+}
+appstream validate --pedantic --no-net "$metainfo"
+appstream validate-tree --pedantic --no-net "$stage"
+newest_release=$(grep -o -m1 '<release version="[^"]*"' "$metainfo" | cut -d'"' -f2)
+[ "$newest_release" = "$version" ] || fail "the newest release in the metadata is '$newest_release', not $version"
 
 # Rendered as a reader's terminal would; groff's warnings (unknown macros, a table too wide) go to stderr.
 for page in "$stage"/usr/share/man/man1/*.1.gz; do
