@@ -10,6 +10,8 @@ app_id=org.fileconverter.fileconverter
 for tool in desktop-file-validate appstreamcli man gzip; do
   command -v "$tool" >/dev/null || { echo "missing $tool: run scripts/install-deps" >&2; exit 1; }
 done
+bash_completion=/usr/share/bash-completion/bash_completion
+[ -f "$bash_completion" ] || { echo "missing bash-completion: run scripts/install-deps" >&2; exit 1; }
 
 stage=$(mktemp -d "${TMPDIR:-/tmp}/install-test.XXXXXX")
 trap 'rm -rf "$stage"' EXIT
@@ -46,6 +48,31 @@ appstream validate --pedantic --no-net "$metainfo"
 appstream validate-tree --pedantic --no-net "$stage"
 newest_release=$(grep -o -m1 '<release version="[^"]*"' "$metainfo" | cut -d'"' -f2)
 [ "$newest_release" = "$version" ] || fail "the newest release in the metadata is '$newest_release', not $version"
+
+# bash-completion finds the installed completion in the install's own completions folder (searched
+# first when named as the user's), and it offers the options, only folders after -o, and otherwise
+# measurement files and folders. Each case: words before the one completed | that word | candidates.
+mkdir -p "$stage/work/folder"
+touch "$stage/work/old.G" "$stage/work/notes.txt"
+complete_gconvert() {
+  (cd "$stage/work" && BASH_COMPLETION_USER_DIR="$stage/usr/share/bash-completion" bash -c '
+    source "$1" && shift && __load_completion gconvert || exit 1
+    COMP_WORDS=("$@") COMP_CWORD=$(($# - 1)) COMP_LINE="$*" COMP_POINT=${#COMP_LINE}
+    _gconvert gconvert "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+    printf "%s\n" "${COMPREPLY[@]}" | sort | paste -s -d " "' _ "$bash_completion" "$@")
+}
+while IFS='|' read -r before current expected; do
+  # shellcheck disable=SC2086  # the words before, split as the shell splits them
+  completed=$(complete_gconvert $before "$current" 2>&1) || completed="no completion: $completed"
+  [ "$completed" = "$expected" ] || fail "bash completes '$before $current' with '$completed', not '$expected'"
+done <<'CASES'
+gconvert|--rec|--recursive
+gconvert|--v|--verbose --verify --version
+gconvert -f -o||folder
+gconvert|--output-dir=|folder
+gconvert --files0-from||- folder notes.txt old.G
+gconvert -r||folder old.G
+CASES
 
 # Rendered as a reader's terminal would; groff's warnings (unknown macros, a table too wide) go to stderr.
 for page in "$stage"/usr/share/man/man1/*.1.gz; do
