@@ -1,6 +1,7 @@
 # Bash completion for gconvert, loaded by bash-completion the first time gconvert is completed.
 _gconvert()
 {
+    # shellcheck disable=SC2034  # words and cword are filled in by _init_completion, kept local here
     local cur prev words cword split
     _init_completion -s || return
 

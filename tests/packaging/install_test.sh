@@ -42,7 +42,7 @@ done
 metainfo="$stage/usr/share/metainfo/$app_id.metainfo.xml"
 appstream() {
   local report
-  report=$(appstreamcli "$@" 2>&1) && ! grep -qE '^ *[EW]:' <<<"$report" || fail "appstreamcli $*: $report"
+  if ! report=$(appstreamcli "$@" 2>&1) || grep -qE '^ *[EW]:' <<<"$report"; then fail "appstreamcli $*: $report"; fi
 }
 appstream validate --pedantic --no-net "$metainfo"
 appstream validate-tree --pedantic --no-net "$stage"

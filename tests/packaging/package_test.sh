@@ -40,7 +40,7 @@ if ! diff -u <(grep -v '^#' "$here/installed_files.txt") \
 fi
 
 # Debian's own checker finds no error and no warning; what the package overrides, it says why.
-lintian_options=(--pedantic --fail-on error,warning)
+lintian_options=(--pedantic --fail-on "error,warning")
 [ "$(id -u)" -ne 0 ] || lintian_options+=(--allow-root)
 lintian "${lintian_options[@]}" "$deb" || fail "lintian finds errors or warnings in the package"
 
