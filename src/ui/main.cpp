@@ -8,7 +8,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     // Ties the window to the installed desktop entry, so that a desktop shows the entry's name and icon for it.
-    QGuiApplication::setDesktopFileName(QStringLiteral("fileconverter"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(FILECONVERTER_APP_ID));
     engine::ConversionPipeline pipeline;
     ui::FileConverter window(pipeline, QCoreApplication::applicationDirPath());
     window.show();

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Installs the built tree into a staging folder and checks what landed: files, desktop entry, manual pages, programs.
+# Installs the built tree into a staging folder and checks what landed: files, desktop entry,
+# AppStream metadata, manual pages, programs.
 # Usage: install_test.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
 version=$2
 here=$(cd "$(dirname "$0")" && pwd)
-for tool in desktop-file-validate man gzip; do
+app_id=org.fileconverter.fileconverter
+for tool in desktop-file-validate appstreamcli man gzip; do
   command -v "$tool" >/dev/null || { echo "missing $tool: run scripts/install-deps" >&2; exit 1; }
 done
+bash_completion=/usr/share/bash-completion/bash_completion
+[ -f "$bash_completion" ] || { echo "missing bash-completion: run scripts/install-deps" >&2; exit 1; }
 
 stage=$(mktemp -d "${TMPDIR:-/tmp}/install-test.XXXXXX")
 trap 'rm -rf "$stage"' EXIT
@@ -23,15 +27,52 @@ for program in FileConverter gconvert; do
   [ -x "$stage/usr/bin/$program" ] || fail "/usr/bin/$program is not executable"
 done
 
-desktop="$stage/usr/share/applications/fileconverter.desktop"
+desktop="$stage/usr/share/applications/$app_id.desktop"
 desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the desktop entry"
 key() { sed -n "s/^$1=//p" "$desktop"; }
 [ "$(key Name)" = "FileConverter" ] || fail "desktop entry Name is '$(key Name)'"
 [ "$(key Comment)" = "straightness measuring files version <5.01 to version >5.021" ] || fail "desktop entry Comment"
 [ -x "$stage/usr/bin/$(key Exec)" ] || fail "desktop entry Exec '$(key Exec)' is no installed program"
-for size in 16x16/apps/fileconverter.png 32x32/apps/fileconverter.png scalable/apps/fileconverter.svg; do
+for size in 16x16/apps/$app_id.png 32x32/apps/$app_id.png scalable/apps/$app_id.svg; do
   [ "$(basename "${size%.*}")" = "$(key Icon)" ] || fail "desktop entry Icon '$(key Icon)' does not name $size"
 done
+
+# Software centres list the window only from valid metadata whose launchable desktop entry is
+# installed beside it, a pairing that validate-tree checks.
+metainfo="$stage/usr/share/metainfo/$app_id.metainfo.xml"
+appstream() {
+  local report
+  if ! report=$(appstreamcli "$@" 2>&1) || grep -qE '^ *[EW]:' <<<"$report"; then fail "appstreamcli $*: $report"; fi
+}
+appstream validate --pedantic --no-net "$metainfo"
+appstream validate-tree --pedantic --no-net "$stage"
+newest_release=$(grep -o -m1 '<release version="[^"]*"' "$metainfo" | cut -d'"' -f2)
+[ "$newest_release" = "$version" ] || fail "the newest release in the metadata is '$newest_release', not $version"
+
+# bash-completion finds the installed completion in the install's own completions folder (searched
+# first when named as the user's), and it offers the options, only folders after -o, and otherwise
+# measurement files and folders. Each case: words before the one completed | that word | candidates.
+mkdir -p "$stage/work/folder"
+touch "$stage/work/old.G" "$stage/work/notes.txt"
+complete_gconvert() {
+  (cd "$stage/work" && BASH_COMPLETION_USER_DIR="$stage/usr/share/bash-completion" bash -c '
+    source "$1" && shift && __load_completion gconvert || exit 1
+    COMP_WORDS=("$@") COMP_CWORD=$(($# - 1)) COMP_LINE="$*" COMP_POINT=${#COMP_LINE}
+    _gconvert gconvert "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+    printf "%s\n" "${COMPREPLY[@]}" | sort | paste -s -d " "' _ "$bash_completion" "$@")
+}
+while IFS='|' read -r before current expected; do
+  # shellcheck disable=SC2086  # the words before, split as the shell splits them
+  completed=$(complete_gconvert $before "$current" 2>&1) || completed="no completion: $completed"
+  [ "$completed" = "$expected" ] || fail "bash completes '$before $current' with '$completed', not '$expected'"
+done <<'CASES'
+gconvert|--rec|--recursive
+gconvert|--v|--verbose --verify --version
+gconvert -f -o||folder
+gconvert|--output-dir=|folder
+gconvert --files0-from||- folder notes.txt old.G
+gconvert -r||folder old.G
+CASES
 
 # Rendered as a reader's terminal would; groff's warnings (unknown macros, a table too wide) go to stderr.
 for page in "$stage"/usr/share/man/man1/*.1.gz; do

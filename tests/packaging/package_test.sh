@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds the Debian package from the built tree, reads its fields and contents, installs it into a throwaway root and removes it.
+# Builds the Debian package from the built tree, reads its fields and contents, passes it through
+# lintian, installs it into a throwaway root and removes it.
 # Usage: package_test.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
 version=$2
 here=$(cd "$(dirname "$0")" && pwd)
-for tool in cpack dpkg-deb dpkg-shlibdeps dpkg; do
+for tool in cpack dpkg-deb dpkg-shlibdeps dpkg lintian; do
   command -v "$tool" >/dev/null || { echo "missing $tool: run scripts/install-deps" >&2; exit 1; }
 done
 
@@ -37,6 +38,11 @@ if ! diff -u <(grep -v '^#' "$here/installed_files.txt") \
              <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }' | sort); then
   fail "package contents differ from installed_files.txt (- expected, + packed)"
 fi
+
+# Debian's own checker finds no error and no warning; what the package overrides, it says why.
+lintian_options=(--pedantic --fail-on "error,warning")
+[ "$(id -u)" -ne 0 ] || lintian_options+=(--allow-root)
+lintian "${lintian_options[@]}" "$deb" || fail "lintian finds errors or warnings in the package"
 
 # dpkg accepts it: installed into an empty root of its own (without its dependencies, which that
 # root does not have), the programs run from there, and removing it leaves nothing behind.
