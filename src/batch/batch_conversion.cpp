@@ -8,7 +8,8 @@
 
 #include <deque>
 #include <filesystem>
-#include <unordered_set>
+#include <algorithm>
+#include <unordered_map>
 
 namespace batch {
 namespace {
@@ -75,8 +76,16 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
         }
     };
 
+    // The record stores the target's absolute path; the save drops its trailing blanks.
     const AbsolutePaths absolute;
-    std::unordered_set<std::string> claimedTargets;
+    const auto targetOf = [&](const Job& job) { return absolute(support::withoutTrailingBlanks(job.target)); };
+    // Targets claimed so far, by the hash of their key; a hash met again is checked against the jobs
+    // that claimed it, so that a run keeps a few bytes per file rather than every path twice.
+    std::unordered_multimap<std::size_t, std::size_t> claimed;
+    const auto claimedBefore = [&](const std::string& key, std::size_t hash) {
+        const auto [from, to] = claimed.equal_range(hash);
+        return std::any_of(from, to, [&](const auto& entry) { return AbsolutePaths::key(targetOf(jobs[entry.second])) == key; });
+    };
     for (std::size_t index = 0; index < jobs.size(); ++index) {
         if (stopRequested && stopRequested()) {
             listener.interrupted(jobs.size() - index, jobs.size());
@@ -85,16 +94,16 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
         if (waiting.full()) putInPlace();
         const Job& job = jobs[index];
         listener.starting(index, jobs.size(), job);
-        // The record stores the target's absolute path; the save drops its trailing blanks.
-        const std::string target = absolute(support::withoutTrailingBlanks(job.target));
+        const std::string target = targetOf(job);
         const std::string key = AbsolutePaths::key(target);
+        const std::size_t hash = std::hash<std::string>{}(key);
 
         // Something at the target, a dangling link included, is something the user may want to keep.
         struct stat atTarget {};
         const bool targetExists = ::lstat(target.c_str(), &atTarget) == 0;
         if (targetExists && S_ISLNK(atTarget.st_mode)) ::stat(target.c_str(), &atTarget);
         FileOutcome outcome{FileOutcome::Converted, FileOutcome::Done, std::nullopt};
-        if (claimedTargets.contains(key)) outcome = {FileOutcome::Failed, FileOutcome::TargetOfEarlierFile, std::nullopt};
+        if (claimedBefore(key, hash)) outcome = {FileOutcome::Failed, FileOutcome::TargetOfEarlierFile, std::nullopt};
         else if (targetExists && sameFile(atTarget, job.source)) outcome = {FileOutcome::Failed, FileOutcome::TargetIsSource, std::nullopt};
         else if (targetExists && S_ISDIR(atTarget.st_mode)) outcome = failedSaving(FileErrorNumber::PathFileAccessError);
         else if (targetExists && !options.replaceExisting) outcome = {FileOutcome::Skipped, FileOutcome::TargetExists, std::nullopt};
@@ -111,7 +120,7 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
             continue;
         }
         // Counted once it is in place.
-        claimedTargets.insert(key);
+        claimed.emplace(hash, index);
         waitingJobs.push_back(index);
     }
     putInPlace();

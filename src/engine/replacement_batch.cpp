@@ -25,7 +25,7 @@ namespace {
 // More waiting files than this save no further flushes worth having and only hold descriptors.
 constexpr std::size_t LargestBatch = 4096;
 // Flushes sent to a device at the same time, which it merges.
-constexpr unsigned FlushThreads = 16;
+constexpr unsigned FlushThreads = 64;
 // Descriptors left for everything else a run opens: the source being read, folders, the libraries'.
 constexpr std::size_t DescriptorsForTheRest = 32;
 
@@ -208,11 +208,16 @@ std::optional<FileError> ReplacementBatch::check(const std::string& path)
 
 std::optional<FileError> ReplacementBatch::makeFolder(const std::string& folder)
 {
-    if (folder == "/" || folder == "." || isFolder(calls_, folder)) return std::nullopt;
+    // Files of a tree come folder by folder: the last folder seen is nearly always the one asked for.
+    if (folder == knownFolder_ || folder == "/" || folder == "." || isFolder(calls_, folder)) {
+        knownFolder_ = folder;
+        return std::nullopt;
+    }
     if (auto error = makeFolder(splitPath(folder).folder)) return error;
     if (calls_.mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return lastFileError();
     // Its name in the folder above must reach the disk as well as the files put into it.
     madeFolders_.push_back(splitPath(folder).folder);
+    knownFolder_ = folder;
     return std::nullopt;
 }
 

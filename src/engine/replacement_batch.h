@@ -84,6 +84,7 @@ private:
     std::vector<std::optional<FileError>> results_;
     std::set<std::string> sweptFolders_;
     std::vector<std::string> madeFolders_;  // made since the last flush: their names need flushing too
+    std::string knownFolder_;               // the folder that last proved to exist
 };
 
 }  // namespace engine
