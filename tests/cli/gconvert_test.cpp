@@ -1,20 +1,13 @@
 // gconvert end to end: real files in a temporary folder, the real program, its messages and exit status.
-#include "../engine/old_file_fixture.h"
+#include "gconvert_run.h"
 
-#include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
-#include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include <signal.h>
 #include <sys/stat.h>
 
-#include <map>
 #include <random>
 #include <thread>
 
@@ -34,60 +27,6 @@ QByteArray withoutStamp(QByteArray bytes) { return bytes.size() < 1896 ? bytes :
 {
     return sameNewFile(written, expectedNewFile(old, written.mid(1856, 40).toStdString(), savedAs.toLatin1().toStdString()));
 }
-
-class GconvertTest : public ::testing::Test {
-protected:
-    struct Finished { int exitCode; QString out, err; };
-
-    // On a RAM disk where there is one: it keeps the many flushes cheap.
-    GconvertTest()
-        : dir((QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath())
-              + QStringLiteral("/gconvert-XXXXXX"))
-    {
-        QDir(dir.path()).mkpath("in");
-        QDir(dir.path()).mkpath("out");
-    }
-
-    QString path(const QString& name) const { return dir.filePath(name); }
-    void put(const QString& name, const QByteArray& bytes) const
-    {
-        QDir().mkpath(QFileInfo(path(name)).path());
-        writeFile(path(name), bytes);
-    }
-
-    std::unique_ptr<QProcess> start(const QStringList& arguments)
-    {
-        auto process = std::make_unique<QProcess>();
-        process->setWorkingDirectory(dir.path());
-        process->start(GCONVERT_PATH, arguments);
-        process->waitForStarted();
-        return process;
-    }
-    Finished gconvert(const QStringList& arguments, const QByteArray& input = {})
-    {
-        const std::unique_ptr<QProcess> process = start(arguments);
-        process->write(input);
-        process->closeWriteChannel();
-        process->waitForFinished(120000);
-        return {process->exitCode(), QString::fromUtf8(process->readAllStandardOutput()),
-                QString::fromUtf8(process->readAllStandardError())};
-    }
-
-    // Every file below folder with its content, temporaries included.
-    std::map<QString, QByteArray> tree(const QString& folder) const
-    {
-        std::map<QString, QByteArray> files;
-        for (QDirIterator it(path(folder), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-             it.hasNext();) {
-            const QString file = it.next();
-            files[QDir(path(folder)).relativeFilePath(file)] = readFile(file);
-        }
-        return files;
-    }
-
-    QTemporaryDir dir;
-    const QByteArray old = fixtures::patternedOldFile();
-};
 
 // Single conversions and misuses, each with its exit status and message, then what the runs left.
 TEST_F(GconvertTest, ConvertsOneFileButReplacesNothingItMustKeep)
