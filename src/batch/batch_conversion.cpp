@@ -44,9 +44,24 @@ bool sameFile(const struct stat& a, const std::string& path)
     return ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-FileOutcome failedSaving(FileErrorNumber number)
+FileOutcome failed(FileOutcome::Reason reason) { return {FileOutcome::Failed, reason, std::nullopt}; }
+
+FileOutcome failedSaving(engine::FileError error)
 {
-    return {FileOutcome::Failed, FileOutcome::FileFailure, engine::Failure{engine::Operation::Saving, {number}}};
+    return {FileOutcome::Failed, FileOutcome::FileFailure, engine::Failure{engine::Operation::Saving, error}};
+}
+
+// What stands at the target may decide the file's fate before its source is read.
+std::optional<FileOutcome> outcomeForTarget(const std::string& target, const Job& job, bool replaceExisting)
+{
+    // Something at the target, a dangling link included, is something the user may want to keep.
+    struct stat atTarget {};
+    if (::lstat(target.c_str(), &atTarget) != 0) return std::nullopt;
+    if (S_ISLNK(atTarget.st_mode)) ::stat(target.c_str(), &atTarget);
+    if (sameFile(atTarget, job.source)) return failed(FileOutcome::TargetIsSource);
+    if (S_ISDIR(atTarget.st_mode)) return failedSaving({FileErrorNumber::PathFileAccessError});
+    if (!replaceExisting) return FileOutcome{FileOutcome::Skipped, FileOutcome::TargetExists, std::nullopt};
+    return std::nullopt;
 }
 
 }  // namespace
@@ -71,8 +86,7 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
         for (const std::optional<engine::FileError>& error : waiting.commit()) {
             const Job& job = jobs[waitingJobs.front()];
             waitingJobs.pop_front();
-            if (error) tell(job, {FileOutcome::Failed, FileOutcome::FileFailure, engine::Failure{engine::Operation::Saving, *error}});
-            else tell(job, {FileOutcome::Converted, FileOutcome::Done, std::nullopt});
+            tell(job, error ? failedSaving(*error) : FileOutcome{FileOutcome::Converted, FileOutcome::Done, std::nullopt});
         }
     };
 
@@ -84,7 +98,8 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
     std::unordered_multimap<std::size_t, std::size_t> claimed;
     const auto claimedBefore = [&](const std::string& key, std::size_t hash) {
         const auto [from, to] = claimed.equal_range(hash);
-        return std::any_of(from, to, [&](const auto& entry) { return AbsolutePaths::key(targetOf(jobs[entry.second])) == key; });
+        return std::any_of(from, to,
+                           [&](const auto& entry) { return AbsolutePaths::key(targetOf(jobs[entry.second])) == key; });
     };
     for (std::size_t index = 0; index < jobs.size(); ++index) {
         if (stopRequested && stopRequested()) {
@@ -98,19 +113,14 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
         const std::string key = AbsolutePaths::key(target);
         const std::size_t hash = std::hash<std::string>{}(key);
 
-        // Something at the target, a dangling link included, is something the user may want to keep.
-        struct stat atTarget {};
-        const bool targetExists = ::lstat(target.c_str(), &atTarget) == 0;
-        if (targetExists && S_ISLNK(atTarget.st_mode)) ::stat(target.c_str(), &atTarget);
         FileOutcome outcome{FileOutcome::Converted, FileOutcome::Done, std::nullopt};
-        if (claimedBefore(key, hash)) outcome = {FileOutcome::Failed, FileOutcome::TargetOfEarlierFile, std::nullopt};
-        else if (targetExists && sameFile(atTarget, job.source)) outcome = {FileOutcome::Failed, FileOutcome::TargetIsSource, std::nullopt};
-        else if (targetExists && S_ISDIR(atTarget.st_mode)) outcome = failedSaving(FileErrorNumber::PathFileAccessError);
-        else if (targetExists && !options.replaceExisting) outcome = {FileOutcome::Skipped, FileOutcome::TargetExists, std::nullopt};
-        else {
+        if (claimedBefore(key, hash)) {
+            outcome = failed(FileOutcome::TargetOfEarlierFile);
+        } else if (const auto decided = outcomeForTarget(target, job, options.replaceExisting)) {
+            outcome = *decided;
+        } else {
             const engine::ConversionResult result = pipeline.convert(job.source, target, waiting);
-            if (result.status == engine::ConversionResult::Inhibited)
-                outcome = {FileOutcome::Failed, FileOutcome::MarkedNotToSave, std::nullopt};
+            if (result.status == engine::ConversionResult::Inhibited) outcome = failed(FileOutcome::MarkedNotToSave);
             else if (result.status == engine::ConversionResult::Failed)
                 outcome = {FileOutcome::Failed, FileOutcome::FileFailure, result.failure};
         }

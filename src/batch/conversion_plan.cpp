@@ -33,7 +33,9 @@ struct Entry {
 Entry::Kind kindOf(const std::string& path, unsigned char type)
 {
     struct stat status {};
-    if (type == DT_UNKNOWN) type = ::lstat(path.c_str(), &status) != 0 ? DT_REG : S_ISDIR(status.st_mode) ? DT_DIR : S_ISLNK(status.st_mode) ? DT_LNK : DT_REG;
+    // Some file systems do not tell the kind of an entry while listing a folder.
+    if (type == DT_UNKNOWN && ::lstat(path.c_str(), &status) == 0)
+        type = S_ISDIR(status.st_mode) ? DT_DIR : S_ISLNK(status.st_mode) ? DT_LNK : DT_REG;
     if (type == DT_DIR) return Entry::Folder;
     // A link to a file converts the file it names; a link to a folder is not followed.
     if (type == DT_LNK && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return Entry::FolderLink;
@@ -58,7 +60,8 @@ void walk(const std::string& folder, const std::string& into, std::vector<Job>& 
     for (const Entry& entry : entries) {
         const std::string path = folder + '/' + entry.name;
         if (entry.kind == Entry::Folder) walk(path, into + entry.name + '/', jobs, notes);
-        else if (entry.kind == Entry::File && isMeasurementFileName(entry.name)) jobs.push_back({path, into + entry.name});
+        else if (entry.kind == Entry::File && isMeasurementFileName(entry.name))
+            jobs.push_back({path, into + entry.name});
         else notes.passedOver(path);
     }
 }

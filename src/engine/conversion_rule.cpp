@@ -38,7 +38,8 @@ bool isLineSettingsText(std::span<const std::uint8_t> text)
     };
     if (!(digits() && accept(',') && letter() && accept(',') && digits() && accept(',') && digits())) return false;
     if (accept('.') && !digits()) return false;  // stop bits such as 1.5
-    return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(at), text.end(), [](std::uint8_t b) { return b == ' '; });
+    return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(at), text.end(),
+                       [](std::uint8_t b) { return b == ' '; });
 }
 
 }  // namespace

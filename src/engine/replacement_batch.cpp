@@ -40,7 +40,7 @@ bool isTemporaryName(std::string_view name)
     if (name.size() < 2 + tail || name.front() != '.') return false;
     const std::string_view random = name.substr(name.size() - RandomCharacters);
     return name.substr(name.size() - tail, TemporaryMark.size()) == TemporaryMark
-           && std::ranges::all_of(random, [](char c) { return std::string_view(Alphabet).find(c) != std::string_view::npos; });
+           && random.find_first_not_of(Alphabet) == std::string_view::npos;
 }
 
 // A hidden name beside the target; the target's name is cut so that a long one still leaves room.

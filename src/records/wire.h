@@ -30,6 +30,12 @@ struct Field {
     bool inlined = false;
 };
 
+// Spelled out for compilers that do not yet deduce an aggregate's arguments by themselves.
+template <class Owner, class Type>
+Field(std::string_view, Type Owner::*) -> Field<Owner, Type>;
+template <class Owner, class Type>
+Field(std::string_view, Type Owner::*, bool) -> Field<Owner, Type>;
+
 // Inside a record struct whose `Self` names the struct itself.
 #define RECORD_FIELD(member) ::records::Field{#member, &Self::member}
 #define RECORD_INLINED_GROUP(member) ::records::Field{#member, &Self::member, true}
