@@ -13,8 +13,7 @@ namespace {
 
 using Existing = ui::BatchPrompts::Existing;
 
-// Answers the dialogs of a run over many files (its files go where the folder dialog starts, unless that is
-// cancelled), notes what they asked and lets a test act at a file.
+// Answers a batch's dialogs (files go where the folder dialog starts), notes what they asked, lets a test act at a file.
 struct Prompts : ui::BatchPrompts {
     Existing answer = Existing::Cancel;
     bool cancelFolder = false;
@@ -40,8 +39,7 @@ protected:
         uitest::ensureApplication();
         QDir(dir.path()).mkpath("in/sub/none");
         for (const char* name : {"c.G", "in/a.G", "in/sub/b.G", "in/z.G"}) fixtures::writeFile(path(name), old);
-        fixtures::writeFile(path("in/big.G"), QByteArray(40000, '\1'));
-        for (const char* name : {"notes.txt", "in/sub/none/readme.txt"}) fixtures::writeFile(path(name), "text");
+        for (const char* name : {"notes.txt", "in/short.G", "in/sub/none/readme.txt"}) fixtures::writeFile(path(name), "text");
         // The batch's saves may be held at one of them, so that a cancel lands in the middle of a run.
         window = std::make_unique<ui::FileConverter>(pipeline, dir.path(), prompts, [this] {
             return std::make_unique<engine::ConversionPipeline>(engine::systemFileCalls(), [this] {
@@ -91,26 +89,26 @@ protected:
 
 TEST_F(BatchDropTest, EachDropConvertsItsFilesIntoTheChosenFolderAndSumsThemUp)
 {
-    const QString big = "in/big.G: not converted: Overflow (error 6)", notes = "notes.txt: not converted: not a measurement file";
+    const QString bad = "in/short.G: not converted: Input past end of file (error 62)";
+    const QString notes = "notes.txt: not converted: not a measurement file";
     const QStringList existing = {"folder VelFiles", "existing 1 of 4"};
     const struct {
         QStringList dropped;
         std::vector<uitest::ModalScript::Step> dialogs;  // the single run's own
-        std::optional<Existing> answer;          // out/a.G is there already, and the answer to the question
+        std::optional<Existing> answer;                  // VelFiles/a.G is there already, and the answer to the question
         QStringList asked, written, summed;
-        bool succeeded;
-        bool cancelFolder = false;
+        bool succeeded, cancelFolder = false;
     } rows[] = {
         {{"c.G"}, {uitest::choose(path("VelFiles/one"))}, {}, {}, {"one.G"}, {}, true},
         {{"c.G", "in/a.G"}, {}, {}, {"folder VelFiles"}, {"a.G", "c.G"}, {"2 0 0 0"}, true},
-        {{"in"}, {}, {}, {"folder VelFiles"}, {"a.G", "sub/b.G", "z.G"}, {"3 0 1 0", big}, false},
+        {{"in"}, {}, {}, {"folder VelFiles"}, {"a.G", "sub/b.G", "z.G"}, {"3 0 1 0", bad}, false},
         {{"in/missing.G", "notes.txt", "c.G"}, {}, {}, {"folder VelFiles"}, {"c.G"},
          {"1 0 2 0", notes, "in/missing.G: not converted: File not found (error 53)"}, false},
         {{"notes.txt"}, {}, {}, {}, {}, {"0 0 1 0", notes}, false},
         {{"in/sub/none"}, {}, {}, {"folder VelFiles"}, {}, {"0 0 0 0"}, false},
         {{"in"}, {}, {}, {"folder VelFiles"}, {}, {}, false, true},
-        {{"in"}, {}, Existing::Replace, existing, {"a.G", "sub/b.G", "z.G"}, {"3 0 1 0", big}, false},
-        {{"in"}, {}, Existing::Skip, existing, {"a.G kept", "sub/b.G", "z.G"}, {"2 1 1 0", big}, false},
+        {{"in"}, {}, Existing::Replace, existing, {"a.G", "sub/b.G", "z.G"}, {"3 0 1 0", bad}, false},
+        {{"in"}, {}, Existing::Skip, existing, {"a.G kept", "sub/b.G", "z.G"}, {"2 1 1 0", bad}, false},
         {{"in"}, {}, Existing::Cancel, existing, {"a.G kept"}, {}, false},
     };
     for (const auto& row : rows) {
@@ -131,7 +129,7 @@ TEST_F(BatchDropTest, EachDropConvertsItsFilesIntoTheChosenFolderAndSumsThemUp)
 
 TEST_F(BatchDropTest, CancelStopsAfterTheFileAtHandAndLeavesTheRestUnwritten)
 {
-    heldSave = 2;  // that of sub/b.G, after a.G's; big.G fails before its save
+    heldSave = 2;  // that of sub/b.G, after a.G's; short.G fails before its save
     prompts.atFile = [this](const QString& file) {
         if (file != "in/sub/b.G") return;
         EXPECT_EQ(window->Label2->text(), "Start converting");
@@ -141,16 +139,15 @@ TEST_F(BatchDropTest, CancelStopsAfterTheFileAtHandAndLeavesTheRestUnwritten)
     };
     drop({"in"});
     EXPECT_EQ(written(), QStringList({"a.G", "sub/b.G"}));  // nothing temporary either
-    EXPECT_EQ(prompts.summed, QStringList({"2 0 1 1", "in/big.G: not converted: Overflow (error 6)"}));
+    EXPECT_EQ(prompts.summed, QStringList({"2 0 1 1", "in/short.G: not converted: Input past end of file (error 62)"}));
     EXPECT_EQ(window->Label2->text(), "ERROR: File NOT converted!");
 }
 
 TEST_F(BatchDropTest, OnlyLocalFilesAreTaken)
 {
     const QList<QUrl> web = {QUrl("http://example.org/c.G")};
-    EXPECT_FALSE(accepted<QDragEnterEvent>({}, web) || accepted<QDropEvent>({}, web));
-    EXPECT_FALSE(accepted<QDragEnterEvent>({"c.G"}, web) || accepted<QDropEvent>({"c.G"}, web));
-    EXPECT_FALSE(accepted<QDragEnterEvent>({}) || accepted<QDropEvent>({}));
+    for (const auto& [names, urls] : std::vector<std::pair<QStringList, QList<QUrl>>>{{{}, web}, {{"c.G"}, web}, {{}, {}}})
+        EXPECT_FALSE(accepted<QDragEnterEvent>(names, urls) || accepted<QDropEvent>(names, urls));
     QTest::qWait(20);
     EXPECT_TRUE(prompts.asked.isEmpty() && window->Command1->isEnabled() && window->Label2->text().isEmpty());
 }
