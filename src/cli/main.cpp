@@ -1,6 +1,7 @@
 // gconvert: converts old measurement files to the new layout from a terminal, without a window.
 #include "batch/batch_conversion.h"
 #include "batch/conversion_plan.h"
+#include "batch/problem_text.h"
 #include "cli/run_report.h"
 #include "cli/show_command.h"
 #include "cli/verify_command.h"
@@ -178,7 +179,7 @@ int main(int argc, char* argv[])
                 [&](const std::string& path, engine::FileError error) {
                     ++refused;
                     report.problem(QFile::decodeName(path.c_str()),
-                                   QStringLiteral("not converted: cannot read the folder: ") + cli::errorText(error));
+                                   QStringLiteral("not converted: cannot read the folder: ") + batch::errorText(error));
                 },
         };
         jobs = batch::planInto(sources, nativePath(folder), parser.isSet(recursive), notes);

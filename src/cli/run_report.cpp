@@ -1,6 +1,8 @@
 // The command's report of a run: problem lines, progress, converted files and the summary.
 #include "cli/run_report.h"
 
+#include "batch/problem_text.h"
+
 #include <QFile>
 
 #include <cstdio>
@@ -11,30 +13,6 @@ namespace {
 QString shown(const std::string& path) { return QFile::decodeName(path.c_str()); }
 
 }  // namespace
-
-QString errorText(engine::FileError error)
-{
-    return QStringLiteral("%1 (error %2)").arg(error.description()).arg(error.code());
-}
-
-QString problemText(const batch::Job& job, const batch::FileOutcome& outcome)
-{
-    const QString target = shown(job.target);
-    switch (outcome.reason) {
-    case batch::FileOutcome::Done: break;
-    case batch::FileOutcome::TargetExists: return QStringLiteral("skipped: %1 exists (--force replaces it)").arg(target);
-    case batch::FileOutcome::TargetOfEarlierFile:
-        return QStringLiteral("not converted: %1 is the target of an earlier file").arg(target);
-    case batch::FileOutcome::TargetIsSource:
-        return QStringLiteral("not converted: the target %1 is the source file itself").arg(target);
-    case batch::FileOutcome::MarkedNotToSave: return QStringLiteral("not converted: the record is marked not to be saved");
-    case batch::FileOutcome::FileFailure:
-        if (outcome.failure->operation == engine::Operation::Loading)
-            return QStringLiteral("not converted: ") + errorText(outcome.failure->error);
-        return QStringLiteral("not converted: cannot write %1: %2").arg(target, errorText(outcome.failure->error));
-    }
-    return {};
-}
 
 RunReport::RunReport(Settings settings) : out_(stdout), err_(stderr), settings_(settings) {}
 
@@ -64,7 +42,7 @@ void RunReport::starting(std::size_t index, std::size_t count, const batch::Job&
 void RunReport::finished(const batch::Job& job, const batch::FileOutcome& outcome)
 {
     if (outcome.result != batch::FileOutcome::Converted) {
-        problem(shown(job.source), problemText(job, outcome));
+        problem(shown(job.source), batch::problemText(job, outcome));
     } else if (settings_.listConverted || settings_.dryRun) {
         clearProgress();
         out_ << (settings_.dryRun ? "would convert: " : "converted: ") << shown(job.source) << " -> "

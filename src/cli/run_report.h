@@ -8,12 +8,6 @@
 
 namespace cli {
 
-// The cause of a failure as every line states it: "Overflow (error 6)".
-QString errorText(engine::FileError error);
-
-// What the run's line says of a file that was not converted, after "gconvert: SOURCE: ".
-QString problemText(const batch::Job& job, const batch::FileOutcome& outcome);
-
 class RunReport : public batch::BatchListener {
 public:
     struct Settings {

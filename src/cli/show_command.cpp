@@ -1,8 +1,8 @@
 // gconvert --show: which layout each file has and every field it holds, as text or as one JSON document.
 #include "cli/show_command.h"
 
+#include "batch/problem_text.h"
 #include "cli/field_values.h"
-#include "cli/run_report.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -91,9 +91,9 @@ int showFiles(const std::vector<std::string>& paths, bool json)
         inspect::FileImage image;
         if (const std::optional<engine::FileError> error = inspect::readImage(path, image)) {
             allRead = false;
-            err << "gconvert: " << shownPath(path) << ": cannot read: " << errorText(*error) << '\n';
+            err << "gconvert: " << shownPath(path) << ": cannot read: " << batch::errorText(*error) << '\n';
             err.flush();
-            if (json) files.append(QJsonObject{{QStringLiteral("file"), shownPath(path)}, {QStringLiteral("error"), errorText(*error)}});
+            if (json) files.append(QJsonObject{{QStringLiteral("file"), shownPath(path)}, {QStringLiteral("error"), batch::errorText(*error)}});
             continue;
         }
         const inspect::Identification layout = inspect::identify(image);

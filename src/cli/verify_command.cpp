@@ -1,8 +1,8 @@
 // gconvert --verify: whether converted files are what converting their old files gives.
 #include "cli/verify_command.h"
 
+#include "batch/problem_text.h"
 #include "cli/field_values.h"
-#include "cli/run_report.h"
 #include "inspect/faithfulness.h"
 
 #include <QJsonArray>
@@ -93,12 +93,12 @@ std::pair<std::string, QString> refusal(const PairCheck& check, const std::strin
                                                                          layoutReason(check.refusedAs, check.refusedLength))
                                : QString();
     switch (check.outcome) {
-    case PairCheck::OldUnreadable: return {oldPath, QStringLiteral("cannot read: ") + errorText(*check.error)};
+    case PairCheck::OldUnreadable: return {oldPath, QStringLiteral("cannot read: ") + batch::errorText(*check.error)};
     case PairCheck::NotOld: return {oldPath, QStringLiteral("not an old file") + layout};
     case PairCheck::NotNew: return {newPath, QStringLiteral("not a converted file") + layout};
     case PairCheck::NewMissing:
     case PairCheck::NewUnreadable:
-        return {newPath, QStringLiteral("cannot read: ") + errorText(*check.error)
+        return {newPath, QStringLiteral("cannot read: ") + batch::errorText(*check.error)
                              + (check.markedNotToSave ? QStringLiteral(" (the old record is marked not to be saved)") : QString())};
     case PairCheck::Faithful:
     case PairCheck::Differing: break;
@@ -172,8 +172,8 @@ int verifyTree(const std::string& oldFolder, const std::string& newFolder, bool 
         else out << shownPath(path) << ": extra: no old file converts to it\n";
     }
     for (const auto& [folder, error] : tree.unreadableFolders) {
-        if (json) folders.append(QJsonObject{{QStringLiteral("folder"), shownPath(folder)}, {QStringLiteral("error"), errorText(error)}});
-        else out << shownPath(folder) << ": cannot read the folder: " << errorText(error) << '\n';
+        if (json) folders.append(QJsonObject{{QStringLiteral("folder"), shownPath(folder)}, {QStringLiteral("error"), batch::errorText(error)}});
+        else out << shownPath(folder) << ": cannot read the folder: " << batch::errorText(error) << '\n';
     }
     const bool allFaithful = faithful == tree.pairs.size() && tree.extra.empty() && unreadable == 0;
     const auto count = [](std::size_t n) { return static_cast<qint64>(n); };

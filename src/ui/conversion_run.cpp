@@ -48,9 +48,12 @@ bool ConversionRun::DateiOeffnen()
     beep_();
     const QString chosen = support::DateiDialog(dialog_, measurementFolder_(), QString::fromLatin1(OpenFilter),
                                                 QStringLiteral("Open File"), OpenDialog);
-    if (chosen.isEmpty())
-        return false;
-    if (const std::optional<engine::Failure> failure = pipeline_.load(QFile::encodeName(chosen).toStdString())) {
+    return !chosen.isEmpty() && load(chosen);
+}
+
+bool ConversionRun::load(const QString& source)
+{
+    if (const std::optional<engine::Failure> failure = pipeline_.load(QFile::encodeName(source).toStdString())) {
         warnings_.present(*failure);
         return false;
     }
@@ -73,12 +76,22 @@ bool ConversionRun::DateiSpeichernUnter()
 
 void ConversionRun::convertOneFile(RunView& view)
 {
+    run(view, [this] { return DateiOeffnen(); });
+}
+
+void ConversionRun::convertOneFile(RunView& view, const QString& source)
+{
+    run(view, [this, &source] { return load(source); });
+}
+
+void ConversionRun::run(RunView& view, const std::function<bool()>& open)
+{
     view.showStatus(QString::fromLatin1(StatusRunning));
     // Stays disabled through every dialog and box of the run, so that no second run can start inside it.
     view.setCommand1Enabled(false);
     bool converted = false;
     // The conversion itself runs as the file is loaded, before the save dialog that needs its record.
-    if (DateiOeffnen())
+    if (open())
         converted = DateiSpeichernUnter();
     view.showStatus(QString::fromLatin1(converted ? StatusConverted : StatusNotConverted));
     view.setCommand1Enabled(true);

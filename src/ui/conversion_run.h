@@ -53,7 +53,14 @@ public:
     // The click on Command1: the whole run from the open dialog to the outcome in the status line.
     void convertOneFile(RunView& view);
 
+    // The same run for a file chosen before it starts, such as one dropped on the window: no open dialog.
+    void convertOneFile(RunView& view, const QString& source);
+
 private:
+    // Loads and converts source; a failure goes to the warning box.
+    bool load(const QString& source);
+    void run(RunView& view, const std::function<bool()>& open);
+
     engine::ConversionPipeline& pipeline_;
     support::FileDialogControl& dialog_;
     WarningPresenter& warnings_;

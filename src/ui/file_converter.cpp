@@ -2,10 +2,15 @@
 #include "ui/file_converter.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QFont>
 #include <QIcon>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace ui {
 namespace {
@@ -50,10 +55,26 @@ QPushButton* button(QWidget* window, const char* name, const QString& text, QRec
 }  // namespace
 
 FileConverter::FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder, QWidget* parent)
+    : FileConverter(pipeline, applicationFolder, nullptr, [] { return std::make_unique<engine::ConversionPipeline>(); },
+                    parent)
+{
+}
+
+FileConverter::FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder,
+                             BatchPrompts& batchPrompts, PipelineMaker makePipeline, QWidget* parent)
+    : FileConverter(pipeline, applicationFolder, &batchPrompts, std::move(makePipeline), parent)
+{
+}
+
+FileConverter::FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder,
+                             BatchPrompts* batchPrompts, PipelineMaker makePipeline, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       CMDialogDatei(this), warnings_(this),
-      run_(pipeline, CMDialogDatei, warnings_, &QApplication::beep, profileMeasurementFolder(applicationFolder))
+      run_(pipeline, CMDialogDatei, warnings_, &QApplication::beep, profileMeasurementFolder(applicationFolder)),
+      batchPrompts_(this),
+      batchRun_(run_, batchPrompts != nullptr ? *batchPrompts : batchPrompts_, profileMeasurementFolder(applicationFolder),
+                std::move(makePipeline))
 {
     setObjectName(QStringLiteral("FileConverter"));
     setWindowTitle(QStringLiteral("FileConverter"));
@@ -63,6 +84,8 @@ FileConverter::FileConverter(engine::ConversionPipeline& pipeline, const QString
     icon.addFile(QStringLiteral(":/icons/fileconverter-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/icons/fileconverter-32.png"), QSize(32, 32));
     setWindowIcon(icon);
+    setAcceptDrops(true);
+    setToolTip(QStringLiteral("Drop measurement files or folders here to convert them"));
 
     // Created in the order of the keyboard focus; the labels take none.
     Label1 = label(this, "Label1", QStringLiteral("File Converter WIN-VELNOR"), {112, 24, 185, 17}, arial(9.75));
@@ -77,6 +100,36 @@ FileConverter::FileConverter(engine::ConversionPipeline& pipeline, const QString
 
     connect(Command1, &QPushButton::clicked, this, [this] { run_.convertOneFile(*this); });
     connect(Command2, &QPushButton::clicked, this, &QWidget::close);
+}
+
+bool FileConverter::takes(const QMimeData* data) const
+{
+    // Both runs keep Command1 disabled from their start to their end.
+    const QList<QUrl> urls = data->urls();
+    return Command1->isEnabled() && !urls.isEmpty() && std::ranges::all_of(urls, &QUrl::isLocalFile);
+}
+
+void FileConverter::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
+
+void FileConverter::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!takes(event->mimeData())) return event->ignore();
+    // Converting only reads the files: a move would have the file manager remove them.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void FileConverter::dropEvent(QDropEvent* event)
+{
+    if (!takes(event->mimeData())) return event->ignore();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        paths.append(url.toLocalFile());
+    // The run starts once the drop is answered: the file manager waits for that answer, not for the run.
+    setCommand1Enabled(false);
+    QTimer::singleShot(0, this, [this, paths] { batchRun_.convertDropped(*this, paths); });
 }
 
 void FileConverter::showStatus(const QString& text) { Label2->setText(text); }

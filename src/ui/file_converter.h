@@ -1,18 +1,22 @@
 // The program's only window: title, description, status line and the two buttons.
 #pragma once
 
+#include "ui/batch_run.h"
 #include "ui/conversion_run.h"
 #include "ui/message_box_warnings.h"
+#include "ui/qt_batch_prompts.h"
 #include "ui/qt_file_dialog.h"
 
 #include <QWidget>
 
 class QLabel;
+class QMimeData;
 class QPushButton;
 
 namespace ui {
 
 // Command1 runs one conversion through the dialogs; Command2 closes the window, which ends the program.
+// Files and folders dropped on the window from a file manager are converted too.
 class FileConverter : public QWidget, private RunView {
     Q_OBJECT
 
@@ -20,6 +24,10 @@ public:
     // applicationFolder is the program's folder: a portable copy keeps its profile file and its
     // default measurement folder there.
     FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder, QWidget* parent = nullptr);
+    // The same window whose runs over dropped files ask batchPrompts and convert through pipelines
+    // of makePipeline, as tests need them.
+    FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder, BatchPrompts& batchPrompts,
+                  PipelineMaker makePipeline, QWidget* parent = nullptr);
 
     QLabel* Label1;
     QLabel* Label3;
@@ -27,13 +35,25 @@ public:
     QPushButton* Command1;
     QPushButton* Command2;
 
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
+    FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder, BatchPrompts* batchPrompts,
+                  PipelineMaker makePipeline, QWidget* parent);
+
     void showStatus(const QString& text) override;
     void setCommand1Enabled(bool enabled) override;
+    // Local files and folders only, and none while a run is in progress.
+    bool takes(const QMimeData* data) const;
 
     QtFileDialog CMDialogDatei;
     MessageBoxWarnings warnings_;
     ConversionRun run_;
+    QtBatchPrompts batchPrompts_;
+    BatchRun batchRun_;
 };
 
 }  // namespace ui

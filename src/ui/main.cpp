@@ -1,4 +1,4 @@
-// FileConverter: the window that converts one old measurement file at a time.
+// FileConverter: the window that converts old measurement files, one at a time or many dropped on it.
 #include "engine/conversion_pipeline.h"
 #include "ui/file_converter.h"
 

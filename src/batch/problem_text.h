@@ -1,0 +1,16 @@
+// The words both front ends use for a file that was not converted, so that they read alike.
+#pragma once
+
+#include "batch/batch_conversion.h"
+
+#include <QString>
+
+namespace batch {
+
+// The cause of a failure as every line states it: "Overflow (error 6)".
+QString errorText(engine::FileError error);
+
+// What is said of a file that was not converted, after its name: "not converted: Overflow (error 6)".
+QString problemText(const Job& job, const FileOutcome& outcome);
+
+}  // namespace batch

@@ -1,0 +1,205 @@
+// The window's run over dropped files and folders: many files converted into one folder on a worker thread.
+#include "ui/batch_run.h"
+
+#include "batch/batch_conversion.h"
+#include "batch/problem_text.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <QTimer>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+
+namespace ui {
+namespace {
+
+// Often enough for a count to look alive, seldom enough that showing it costs nothing against the run.
+constexpr qint64 ProgressIntervalMs = 50;
+
+std::string native(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+std::string withSlash(const std::string& folder) { return folder.ends_with('/') ? folder : folder + '/'; }
+
+// The deepest folder that holds every dropped path, ending in '/'. Files are named from there
+// down, as the file manager they were dropped from shows them: "in/big.G" for big.G in a folder in.
+std::string commonFolder(const QStringList& paths)
+{
+    std::string common = withSlash(native(QFileInfo(paths.value(0)).path()));
+    for (const QString& path : paths) {
+        const std::string folder = withSlash(native(QFileInfo(path).path()));
+        while (!folder.starts_with(common)) common.erase(common.rfind('/', common.size() - 2) + 1);
+    }
+    return common;
+}
+
+QString shownBelow(const std::string& path, const std::string& folder)
+{
+    return QFile::decodeName((path.starts_with(folder) ? path.substr(folder.size()) : path).c_str());
+}
+
+// Notes what becomes of each file on the worker thread and shows the file at hand on the GUI thread.
+// At most one report waits in the event loop at a time and the dialog changes at most every
+// ProgressIntervalMs, so that a run of small files neither floods nor busies the event loop.
+class ProgressRelay : public batch::BatchListener {
+public:
+    ProgressRelay(BatchPrompts& prompts, std::string shownFrom, BatchSummary& summary)
+        : prompts_(prompts), shownFrom_(std::move(shownFrom)), summary_(summary)
+    {
+        later_.setSingleShot(true);
+        QObject::connect(&later_, &QTimer::timeout, &guiThread_, [this] { show(); });
+    }
+
+    void starting(std::size_t index, std::size_t count, const batch::Job& job) override
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            index_ = index;
+            count_ = count;
+            file_ = job.source;
+        }
+        if (!reportWaiting_.exchange(true)) QMetaObject::invokeMethod(&guiThread_, [this] { show(); }, Qt::QueuedConnection);
+    }
+
+    // The summary is the worker's until it ends.
+    void finished(const batch::Job& job, const batch::FileOutcome& outcome) override
+    {
+        if (outcome.result == batch::FileOutcome::Converted) {
+            ++summary_.converted;
+        } else if (outcome.result == batch::FileOutcome::Skipped) {
+            ++summary_.skipped;
+        } else {
+            ++summary_.notConverted;
+            summary_.problems.append(shownBelow(job.source, shownFrom_) + QStringLiteral(": ") + batch::problemText(job, outcome));
+        }
+    }
+
+    void interrupted(std::size_t notBegun, std::size_t /*count*/) override { summary_.notBegun = notBegun; }
+
+private:
+    // On the GUI thread. Cleared before the file is read, so that a file the worker begins meanwhile
+    // either is read here or sends a report of its own.
+    void show()
+    {
+        reportWaiting_ = false;
+        if (shown_.isValid() && shown_.elapsed() < ProgressIntervalMs) {
+            if (!later_.isActive()) later_.start(static_cast<int>(ProgressIntervalMs - shown_.elapsed()));
+            return;
+        }
+        std::size_t index = 0, count = 0;
+        std::string file;
+        {
+            const std::lock_guard lock(mutex_);
+            index = index_;
+            count = count_;
+            file = file_;
+        }
+        shown_.start();
+        prompts_.progress(index, count, shownBelow(file, shownFrom_));
+    }
+
+    BatchPrompts& prompts_;
+    const std::string shownFrom_;
+    BatchSummary& summary_;
+    QObject guiThread_;  // the reports' receiver, dropped with the reports still waiting once the run is over
+    QTimer later_;
+    QElapsedTimer shown_;
+    std::atomic<bool> reportWaiting_ = false;
+    std::mutex mutex_;
+    std::size_t index_ = 0, count_ = 0;
+    std::string file_;
+};
+
+}  // namespace
+
+BatchRun::BatchRun(ConversionRun& single, BatchPrompts& prompts, FolderLookup measurementFolder, PipelineMaker makePipeline)
+    : single_(single), prompts_(prompts), measurementFolder_(std::move(measurementFolder)),
+      makePipeline_(std::move(makePipeline))
+{
+}
+
+void BatchRun::convertDropped(RunView& view, const QStringList& paths)
+{
+    const QFileInfo only(QDir::cleanPath(paths.value(0)));
+    if (paths.size() == 1 && !only.isDir() && batch::isMeasurementFileName(native(only.fileName())))
+        return single_.convertOneFile(view, only.filePath());
+    view.showStatus(QString::fromLatin1(StatusRunning));
+    view.setCommand1Enabled(false);
+    const bool converted = convertMany(paths);
+    view.showStatus(QString::fromLatin1(converted ? StatusConverted : StatusNotConverted));
+    view.setCommand1Enabled(true);
+}
+
+bool BatchRun::convertMany(const QStringList& paths)
+{
+    BatchSummary summary;
+    QStringList dropped;
+    for (const QString& path : paths) dropped.append(QDir::cleanPath(path));
+    const std::string shownFrom = commonFolder(dropped);
+    QStringList sources;
+    for (const QString& path : dropped) {
+        const QFileInfo source(path);
+        // Named by the user, unlike the other files of a folder, so not passed over in silence.
+        if (source.isDir() || batch::isMeasurementFileName(native(source.fileName()))) {
+            sources.append(path);
+        } else {
+            ++summary.notConverted;
+            summary.problems.append(shownBelow(native(path), shownFrom) + QStringLiteral(": not converted: not a measurement file"));
+        }
+    }
+    if (!sources.isEmpty()) {
+        const QString folder = prompts_.targetFolder(measurementFolder_());
+        if (folder.isEmpty()) return false;
+
+        const batch::PlanNotes notes{
+            .passedOver = [](const std::string&) {},
+            .folderNotAsked = [](const std::string&) {},
+            .folderUnreadable =
+                [&](const std::string& path, engine::FileError error) {
+                    ++summary.notConverted;
+                    summary.problems.append(shownBelow(path, shownFrom) + QStringLiteral(": not converted: cannot read the folder: ")
+                                            + batch::errorText(error));
+                },
+        };
+        std::vector<std::string> nativeSources;
+        for (const QString& source : sources) nativeSources.push_back(native(source));
+        const std::vector<batch::Job> jobs = batch::planInto(nativeSources, native(folder), true, notes);
+
+        batch::BatchOptions options{.replaceExisting = false, .dryRun = false, .makeFolders = true};
+        // Anything at a target, a dangling link included, is something the user may want to keep.
+        struct stat status {};
+        const auto existing = std::ranges::count_if(jobs, [&](const batch::Job& job) { return ::lstat(job.target.c_str(), &status) == 0; });
+        if (existing > 0) {
+            const BatchPrompts::Existing answer = prompts_.existingTargets(static_cast<std::size_t>(existing), jobs.size());
+            if (answer == BatchPrompts::Existing::Cancel) return false;
+            options.replaceExisting = answer == BatchPrompts::Existing::Replace;
+        }
+
+        ProgressRelay relay(prompts_, shownFrom, summary);
+        std::atomic<bool> stop = false;
+        QEventLoop untilDone;
+        const std::unique_ptr<QThread> worker(QThread::create([&] {
+            const std::unique_ptr<engine::ConversionPipeline> pipeline = makePipeline_();
+            batch::runBatch(*pipeline, jobs, options, relay, [&stop] { return stop.load(); });
+        }));
+        QObject::connect(worker.get(), &QThread::finished, &untilDone, &QEventLoop::quit);
+        prompts_.progressStarted(jobs.size(), [&stop] { stop = true; });
+        worker->start();
+        untilDone.exec();
+        // The loop ends early when the program quits: the run then stops after the file at hand.
+        stop = true;
+        worker->wait();
+        prompts_.progressEnded();
+    }
+    prompts_.summary(summary);
+    return summary.converted > 0 && summary.skipped + summary.notConverted + summary.notBegun == 0;
+}
+
+}  // namespace ui
