@@ -37,10 +37,7 @@ TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers
 {
     // Test mode keeps the configuration folder apart; the documents folder is always the one in HOME.
     QStandardPaths::setTestModeEnabled(true);
-    const auto restore = qScopeGuard([home = qgetenv("HOME")] {
-        qputenv("HOME", home);
-        QStandardPaths::setTestModeEnabled(false);
-    });
+    const auto restore = qScopeGuard([home = qgetenv("HOME")] { qputenv("HOME", home), QStandardPaths::setTestModeEnabled(false); });
     const auto writeProfile = [](const QString& folder, const QByteArray& value) {
         QDir().mkpath(folder);
         QFile profile(QDir(folder).filePath(support::ProfileFileName));
@@ -48,13 +45,7 @@ TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers
     };
     // PfadMessFile beside the program and in the user's folder ("-": no profile there); $app and
     // $documents stand for the program's and the user's documents folder.
-    const struct {
-        const char* name;
-        bool writable;
-        QByteArray beside, inUsers;
-        bool velFilesBeside;
-        QString expected;
-    } rows[] = {
+    const struct { const char* name; bool writable; QByteArray beside, inUsers; bool velFilesBeside; QString expected; } rows[] = {
         {"portable, no profile", true, "-", "-", false, "$app/VelFiles/"},
         {"portable profile wins", true, "C:\\Beside", "C:\\User", false, R"(C:\Beside)"},
         {"portable copy without its own profile", true, "-", "C:\\User", false, R"(C:\User)"},
@@ -78,8 +69,7 @@ TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers
 
         // Tests run as root, for whom every folder is writable: the answer is set here instead.
         folders.applicationWritable = row.writable;
-        const QString expected = QString(row.expected).replace("$app", folders.application)
-                                     .replace("$documents", folders.userDocuments);
+        const QString expected = QString(row.expected).replace("$app", folders.application).replace("$documents", folders.userDocuments);
         EXPECT_EQ(support::measurementFolder(folders), expected) << row.name;
         // VelFiles is made where it is named and nowhere else; the documents folder only when needed.
         EXPECT_EQ(QDir(folders.application + "/VelFiles").exists(), expected.startsWith(folders.application)) << row.name;

