@@ -86,7 +86,8 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
         for (const std::optional<engine::FileError>& error : waiting.commit()) {
             const Job& job = jobs[waitingJobs.front()];
             waitingJobs.pop_front();
-            tell(job, error ? failedSaving(*error) : FileOutcome{FileOutcome::Converted, FileOutcome::Done, std::nullopt});
+            tell(job,
+                 error ? failedSaving(*error) : FileOutcome{FileOutcome::Converted, FileOutcome::Done, std::nullopt});
         }
     };
 

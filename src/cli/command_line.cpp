@@ -25,7 +25,8 @@ std::variant<Request, int> readCommandLine(const QStringList& arguments)
         "  gconvert --show [--json] FILE...      show each file's layout and fields\n"
         "  gconvert --verify [-r] OLD NEW        check NEW against converting OLD (-r: folder trees)"));
     const QCommandLineOption outputFolder({QStringLiteral("o"), QStringLiteral("output-dir")},
-                                          QStringLiteral("Write the converted files into <dir>."), QStringLiteral("dir"));
+                                          QStringLiteral("Write the converted files into <dir>."),
+                                          QStringLiteral("dir"));
     const QCommandLineOption recursive({QStringLiteral("r"), QStringLiteral("recursive")},
                                        QStringLiteral("Convert the measurement files (*.G) of the folders given, "
                                                       "and of their folders, into the same places under <dir>."));
@@ -44,7 +45,8 @@ std::variant<Request, int> readCommandLine(const QStringList& arguments)
     const QCommandLineOption show(QStringLiteral("show"), QStringLiteral("Show each file's layout and fields."));
     const QCommandLineOption verify(QStringLiteral("verify"),
                                     QStringLiteral("Check that NEW is what converting OLD gives; 0 when faithful."));
-    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("With --show or --verify: one JSON document."));
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  QStringLiteral("With --show or --verify: one JSON document."));
     // Not -v, which names every converted file.
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Displays version information."));
     for (const QCommandLineOption& option :
@@ -60,7 +62,8 @@ std::variant<Request, int> readCommandLine(const QStringList& arguments)
 
     Request request;
     request.command = parser.isSet(show) ? Request::Show : parser.isSet(verify) ? Request::Verify : Request::Convert;
-    for (const QString& file : parser.positionalArguments()) request.files.push_back(QFile::encodeName(file).toStdString());
+    for (const QString& file : parser.positionalArguments())
+        request.files.push_back(QFile::encodeName(file).toStdString());
     if (parser.isSet(outputFolder)) request.outputFolder = parser.value(outputFolder);
     if (parser.isSet(filesFrom)) request.nameList = parser.value(filesFrom);
     request.recursive = parser.isSet(recursive);
@@ -75,7 +78,8 @@ std::variant<Request, int> readCommandLine(const QStringList& arguments)
     if (request.command != Request::Convert && (request.outputFolder || request.nameList))
         return usageError(QStringLiteral("--show and --verify go without -o and --files0-from"));
     if (request.command == Request::Show && count == 0) return usageError(QStringLiteral("no files to show"));
-    if (request.command == Request::Verify && count != 2) return usageError(QStringLiteral("--verify takes OLD and NEW"));
+    if (request.command == Request::Verify && count != 2)
+        return usageError(QStringLiteral("--verify takes OLD and NEW"));
     if (request.command == Request::Convert && request.json)
         return usageError(QStringLiteral("--json goes with --show or --verify"));
     if (request.command != Request::Convert) return request;
@@ -86,7 +90,8 @@ std::variant<Request, int> readCommandLine(const QStringList& arguments)
         return usageError(QStringLiteral("-r and --files0-from need -o DIR"));
     if (!request.outputFolder && count != 2)
         return usageError(QStringLiteral("give OLD.G and NEW.G, or -o DIR and the old files"));
-    if (request.outputFolder && count == 0 && !request.nameList) return usageError(QStringLiteral("no files to convert"));
+    if (request.outputFolder && count == 0 && !request.nameList)
+        return usageError(QStringLiteral("no files to convert"));
     return request;
 }
 

@@ -96,7 +96,8 @@ QString layoutReason(inspect::Identification identification, long long length)
         if (length == static_cast<long long>(oldLength)) return bytes;
         return bytes + QStringLiteral(", the first %1 of them the record").arg(oldLength);
     case inspect::Reason::ConvertedRecord: return bytes + QStringLiteral(", ") + marks;
-    case inspect::Reason::TooShort: return bytes + QStringLiteral(", shorter than an old record of %1 bytes").arg(oldLength);
+    case inspect::Reason::TooShort:
+        return bytes + QStringLiteral(", shorter than an old record of %1 bytes").arg(oldLength);
     case inspect::Reason::TooLong:
         return bytes + QStringLiteral(", longer than the %1 bytes an old file can have").arg(engine::LargestOldFile);
     case inspect::Reason::ConvertedElsewise: break;

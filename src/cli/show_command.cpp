@@ -93,7 +93,9 @@ int showFiles(const std::vector<std::string>& paths, bool json)
             allRead = false;
             err << "gconvert: " << shownPath(path) << ": cannot read: " << batch::errorText(*error) << '\n';
             err.flush();
-            if (json) files.append(QJsonObject{{QStringLiteral("file"), shownPath(path)}, {QStringLiteral("error"), batch::errorText(*error)}});
+            if (json)
+                files.append(QJsonObject{{QStringLiteral("file"), shownPath(path)},
+                                         {QStringLiteral("error"), batch::errorText(*error)}});
             continue;
         }
         const inspect::Identification layout = inspect::identify(image);
@@ -106,11 +108,16 @@ int showFiles(const std::vector<std::string>& paths, bool json)
             continue;
         }
         if (&path != &paths.front()) out << '\n';
-        out << shownPath(path) << ": " << layoutName(layout.layout) << " layout: " << layoutReason(layout, image.length) << '\n';
+        out << shownPath(path) << ": " << layoutName(layout.layout) << " layout: " << layoutReason(layout, image.length)
+            << '\n';
         if (layout.layout != inspect::Layout::Neither)
             out << QStringLiteral("  %1 %2  %3 %4\n").arg(u"offset").arg(u"width", 5).arg(u"field", -32).arg(u"value");
         for (const Row& row : rowsOf(image, layout.layout))
-            out << QStringLiteral("  %1 %2  %3 %4\n").arg(row.offset, 6).arg(row.width, 5).arg(row.name, -32).arg(row.value);
+            out << QStringLiteral("  %1 %2  %3 %4\n")
+                       .arg(row.offset, 6)
+                       .arg(row.width, 5)
+                       .arg(row.name, -32)
+                       .arg(row.value);
         out.flush();
     }
     if (json) out << QJsonDocument(QJsonObject{{QStringLiteral("files"), files}}).toJson();

@@ -43,7 +43,8 @@ QString differenceText(const Difference& difference)
     if (difference.rule == inspect::Rule::SaveStamp)
         return text + QStringLiteral(": expected a save stamp \"d.mm yyyy / hh:mm:ss\", found ") + quoted(found);
     if (difference.rule == inspect::Rule::FileName)
-        return text + QStringLiteral(": expected a path ending in ") + quoted(expected) + QStringLiteral(", found ") + quoted(found);
+        return text + QStringLiteral(": expected a path ending in ") + quoted(expected) + QStringLiteral(", found ")
+               + quoted(found);
     if (expected.size() != found.size()) return text + QStringLiteral(": the old layout has no such field");
     if (field.kind == records::LeafKind::Opaque && field.width > ExcerptBytes) {
         const auto from = static_cast<std::size_t>(std::ranges::mismatch(expected, found).in1 - expected.begin());
@@ -52,7 +53,9 @@ QString differenceText(const Difference& difference)
                           .arg(from)
                           .arg(hex(expected.subspan(from, count)), hex(found.subspan(from, count)));
     }
-    return text + QStringLiteral(": expected %1, found %2").arg(valueText(field.kind, expected), valueText(field.kind, found));
+    return text
+           + QStringLiteral(": expected %1, found %2")
+                 .arg(valueText(field.kind, expected), valueText(field.kind, found));
 }
 
 QJsonObject differenceJson(const Difference& difference)
@@ -61,7 +64,8 @@ QJsonObject differenceJson(const Difference& difference)
     const bool valued = difference.rule != inspect::Rule::SaveStamp && difference.expected.size() == field.width;
     return {{QStringLiteral("field"), QString::fromStdString(field.name)},
             {QStringLiteral("offset"), static_cast<qint64>(field.offset)},
-            {QStringLiteral("oldOffset"), difference.oldOffset ? QJsonValue(static_cast<qint64>(*difference.oldOffset)) : QJsonValue()},
+            {QStringLiteral("oldOffset"),
+             difference.oldOffset ? QJsonValue(static_cast<qint64>(*difference.oldOffset)) : QJsonValue()},
             {QStringLiteral("width"), static_cast<qint64>(field.width)},
             {QStringLiteral("kind"), kindName(field.kind)},
             {QStringLiteral("rule"), ruleName(difference.rule)},
@@ -88,10 +92,11 @@ QString outcomeName(PairCheck::Outcome outcome)
 // The line a pair that could not be compared gives, after "PATH: ", and the path it names.
 std::pair<std::string, QString> refusal(const PairCheck& check, const std::string& oldPath, const std::string& newPath)
 {
-    const QString layout = check.outcome == PairCheck::NotOld || check.outcome == PairCheck::NotNew
-                               ? QStringLiteral(": %1 layout: %2").arg(layoutName(check.refusedAs.layout),
-                                                                         layoutReason(check.refusedAs, check.refusedLength))
-                               : QString();
+    const QString layout =
+        check.outcome == PairCheck::NotOld || check.outcome == PairCheck::NotNew
+            ? QStringLiteral(": %1 layout: %2")
+                  .arg(layoutName(check.refusedAs.layout), layoutReason(check.refusedAs, check.refusedLength))
+            : QString();
     switch (check.outcome) {
     case PairCheck::OldUnreadable: return {oldPath, QStringLiteral("cannot read: ") + batch::errorText(*check.error)};
     case PairCheck::NotOld: return {oldPath, QStringLiteral("not an old file") + layout};
@@ -99,7 +104,8 @@ std::pair<std::string, QString> refusal(const PairCheck& check, const std::strin
     case PairCheck::NewMissing:
     case PairCheck::NewUnreadable:
         return {newPath, QStringLiteral("cannot read: ") + batch::errorText(*check.error)
-                             + (check.markedNotToSave ? QStringLiteral(" (the old record is marked not to be saved)") : QString())};
+                             + (check.markedNotToSave ? QStringLiteral(" (the old record is marked not to be saved)")
+                                                      : QString())};
     case PairCheck::Faithful:
     case PairCheck::Differing: break;
     }
@@ -172,16 +178,22 @@ int verifyTree(const std::string& oldFolder, const std::string& newFolder, bool 
         else out << shownPath(path) << ": extra: no old file converts to it\n";
     }
     for (const auto& [folder, error] : tree.unreadableFolders) {
-        if (json) folders.append(QJsonObject{{QStringLiteral("folder"), shownPath(folder)}, {QStringLiteral("error"), batch::errorText(error)}});
+        if (json)
+            folders.append(QJsonObject{{QStringLiteral("folder"), shownPath(folder)},
+                                       {QStringLiteral("error"), batch::errorText(error)}});
         else out << shownPath(folder) << ": cannot read the folder: " << batch::errorText(error) << '\n';
     }
     const bool allFaithful = faithful == tree.pairs.size() && tree.extra.empty() && unreadable == 0;
     const auto count = [](std::size_t n) { return static_cast<qint64>(n); };
     if (json) {
-        const QJsonObject summary{{QStringLiteral("oldFiles"), count(tree.pairs.size())}, {QStringLiteral("faithful"), count(faithful)},
-                                  {QStringLiteral("differing"), count(differing)},      {QStringLiteral("missing"), count(missing)},
-                                  {QStringLiteral("notOld"), count(notOld)},            {QStringLiteral("extra"), count(tree.extra.size())},
-                                  {QStringLiteral("unreadable"), count(unreadable)},    {QStringLiteral("allFaithful"), allFaithful}};
+        const QJsonObject summary{{QStringLiteral("oldFiles"), count(tree.pairs.size())},
+                                  {QStringLiteral("faithful"), count(faithful)},
+                                  {QStringLiteral("differing"), count(differing)},
+                                  {QStringLiteral("missing"), count(missing)},
+                                  {QStringLiteral("notOld"), count(notOld)},
+                                  {QStringLiteral("extra"), count(tree.extra.size())},
+                                  {QStringLiteral("unreadable"), count(unreadable)},
+                                  {QStringLiteral("allFaithful"), allFaithful}};
         out << QJsonDocument(QJsonObject{{QStringLiteral("oldFolder"), shownPath(oldFolder)},
                                          {QStringLiteral("newFolder"), shownPath(newFolder)},
                                          {QStringLiteral("files"), files},
@@ -190,9 +202,9 @@ int verifyTree(const std::string& oldFolder, const std::string& newFolder, bool 
                                          {QStringLiteral("summary"), summary}})
                    .toJson();
     } else {
-        out << tree.pairs.size() << " old files: " << faithful << " faithful, " << differing << " differing, " << missing
-            << " missing, " << notOld << " not an old file; " << tree.extra.size() << " extra, " << unreadable
-            << " unreadable\n";
+        out << tree.pairs.size() << " old files: " << faithful << " faithful, " << differing << " differing, "
+            << missing << " missing, " << notOld << " not an old file; " << tree.extra.size() << " extra, "
+            << unreadable << " unreadable\n";
     }
     return allFaithful ? 0 : 1;
 }

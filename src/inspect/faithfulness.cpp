@@ -23,8 +23,8 @@ using records::NewInfoBlock;
 using records::NewMeasurementRecord;
 using records::SaveStampGroup;
 
-constexpr std::size_t LineSettingsAt =
-    records::wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::PortSettings, &records::NewPortSettings::LineSettings>();
+constexpr std::size_t LineSettingsAt = records::wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::PortSettings,
+                                                           &records::NewPortSettings::LineSettings>();
 constexpr std::size_t FormatMarkAt =
     records::wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::SaveStamp, &SaveStampGroup::FormatMark>();
 constexpr std::size_t StampTextAt =
@@ -33,14 +33,16 @@ constexpr std::size_t FileNameAt =
     records::wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::FileInfo, &records::FileInfoGroup::FileName>();
 constexpr std::array AuxAAt{records::wireOffset<&NewMeasurementRecord::Series1, &records::SeriesBlock::AuxA>(),
                             records::wireOffset<&NewMeasurementRecord::Series2, &records::SeriesBlock::AuxA>()};
-constexpr std::size_t OldSaveInhibitAt = records::wireOffset<&records::OldMeasurementRecord::Info, &records::OldInfoBlock::SaveStamp,
-                                                             &SaveStampGroup::SaveInhibit>();
+constexpr std::size_t OldSaveInhibitAt =
+    records::wireOffset<&records::OldMeasurementRecord::Info, &records::OldInfoBlock::SaveStamp,
+                        &SaveStampGroup::SaveInhibit>();
 
 std::string codePage(const QString& text) { return support::toWindows1252(text).toStdString(); }
 
 std::string trimmedText(std::span<const std::uint8_t> stored)
 {
-    return support::withoutTrailingBlanks(std::string_view(reinterpret_cast<const char*>(stored.data()), stored.size()));
+    return support::withoutTrailingBlanks(
+        std::string_view(reinterpret_cast<const char*>(stored.data()), stored.size()));
 }
 
 std::vector<std::uint8_t> bytes(std::span<const std::uint8_t> span) { return {span.begin(), span.end()}; }
@@ -155,7 +157,9 @@ TreeCheck checkTree(const std::string& oldFolder, const std::string& newFolder)
     const batch::PlanNotes notes{
         .passedOver = [](const std::string&) {},
         .folderNotAsked = [](const std::string&) {},
-        .folderUnreadable = [&](const std::string& folder, engine::FileError error) { tree.unreadableFolders.emplace_back(folder, error); },
+        .folderUnreadable = [&](const std::string& folder, engine::FileError error) {
+            tree.unreadableFolders.emplace_back(folder, error);
+        },
     };
     std::set<std::string> targets;
     for (batch::Job& job : batch::planInto({oldFolder}, newFolder, true, notes)) {

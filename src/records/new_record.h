@@ -26,8 +26,10 @@ inline constexpr std::size_t NewRecordLength = 3243;
 
 static_assert(wireSize<NewInfoBlock> == 1399);
 static_assert(wireSize<NewMeasurementRecord> == NewRecordLength);
-static_assert(wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::SaveStamp, &SaveStampGroup::SaveInhibit>() == 1896);
-static_assert(wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::PortSettings, &NewPortSettings::LineSettings>() == 1912);
+static_assert(wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::SaveStamp, &SaveStampGroup::SaveInhibit>()
+              == 1896);
+static_assert(wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::PortSettings, &NewPortSettings::LineSettings>()
+              == 1912);
 static_assert(wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::PortSettings, &NewPortSettings::Tail,
                          &PortTail::PortChar1>() == 1924);
 static_assert(wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::PortSettings, &NewPortSettings::Tail,

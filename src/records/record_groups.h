@@ -183,7 +183,10 @@ struct MeasurementRecord {
     SeriesBlock Series1;
     SeriesBlock Series2;
     InfoLayout Info;
-    static constexpr auto fields() { return std::tuple{RECORD_FIELD(Series1), RECORD_FIELD(Series2), RECORD_FIELD(Info)}; }
+    static constexpr auto fields()
+    {
+        return std::tuple{RECORD_FIELD(Series1), RECORD_FIELD(Series2), RECORD_FIELD(Info)};
+    }
     friend bool operator==(const Self&, const Self&) = default;
 };
 

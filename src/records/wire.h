@@ -107,7 +107,10 @@ template <std::size_t N>
 struct Wire<Opaque<N>> {
     static constexpr std::size_t size = N;
     static void read(ByteReader& in, Opaque<N>& field) { std::ranges::copy(in.take<N>(), field.bytes.begin()); }
-    static void write(ByteWriter& out, const Opaque<N>& field) { std::ranges::copy(field.bytes, out.reserve<N>().begin()); }
+    static void write(ByteWriter& out, const Opaque<N>& field)
+    {
+        std::ranges::copy(field.bytes, out.reserve<N>().begin());
+    }
 };
 
 template <std::size_t N>
@@ -119,7 +122,8 @@ struct Wire<Text<N>> {
     }
     static void write(ByteWriter& out, const Text<N>& field)
     {
-        std::ranges::transform(field.bytes, out.reserve<N>().begin(), [](char c) { return static_cast<std::uint8_t>(c); });
+        std::ranges::transform(field.bytes, out.reserve<N>().begin(),
+                               [](char c) { return static_cast<std::uint8_t>(c); });
     }
 };
 
@@ -157,7 +161,8 @@ struct Wire<T> {
     }
     static void write(ByteWriter& out, const T& record)
     {
-        forEachField<T>([&](auto index) { Wire<FieldTypeAt<T, index>>::write(out, record.*(fieldAt<T, index>.member)); });
+        forEachField<T>(
+            [&](auto index) { Wire<FieldTypeAt<T, index>>::write(out, record.*(fieldAt<T, index>.member)); });
     }
 };
 

@@ -65,7 +65,8 @@ public:
             count_ = count;
             file_ = job.source;
         }
-        if (!reportWaiting_.exchange(true)) QMetaObject::invokeMethod(&guiThread_, [this] { show(); }, Qt::QueuedConnection);
+        if (!reportWaiting_.exchange(true))
+            QMetaObject::invokeMethod(&guiThread_, [this] { show(); }, Qt::QueuedConnection);
     }
 
     // The summary is the worker's until it ends.
@@ -77,7 +78,8 @@ public:
             ++summary_.skipped;
         } else {
             ++summary_.notConverted;
-            summary_.problems.append(shownBelow(job.source, shownFrom_) + QStringLiteral(": ") + batch::problemText(job, outcome));
+            summary_.problems.append(shownBelow(job.source, shownFrom_) + QStringLiteral(": ")
+                                     + batch::problemText(job, outcome));
         }
     }
 
@@ -119,8 +121,11 @@ private:
 
 }  // namespace
 
-BatchRun::BatchRun(ConversionRun& single, BatchPrompts& prompts, FolderLookup measurementFolder, PipelineMaker makePipeline)
-    : single_(single), prompts_(prompts), measurementFolder_(std::move(measurementFolder)),
+BatchRun::BatchRun(ConversionRun& single, BatchPrompts& prompts, FolderLookup measurementFolder,
+                   PipelineMaker makePipeline)
+    : single_(single),
+      prompts_(prompts),
+      measurementFolder_(std::move(measurementFolder)),
       makePipeline_(std::move(makePipeline))
 {
 }
@@ -151,7 +156,8 @@ bool BatchRun::convertMany(const QStringList& paths)
             sources.append(path);
         } else {
             ++summary.notConverted;
-            summary.problems.append(shownBelow(native(path), shownFrom) + QStringLiteral(": not converted: not a measurement file"));
+            summary.problems.append(shownBelow(native(path), shownFrom)
+                                    + QStringLiteral(": not converted: not a measurement file"));
         }
     }
     if (!sources.isEmpty()) {
@@ -164,7 +170,8 @@ bool BatchRun::convertMany(const QStringList& paths)
             .folderUnreadable =
                 [&](const std::string& path, engine::FileError error) {
                     ++summary.notConverted;
-                    summary.problems.append(shownBelow(path, shownFrom) + QStringLiteral(": not converted: cannot read the folder: ")
+                    summary.problems.append(shownBelow(path, shownFrom)
+                                            + QStringLiteral(": not converted: cannot read the folder: ")
                                             + batch::errorText(error));
                 },
         };
@@ -175,9 +182,11 @@ bool BatchRun::convertMany(const QStringList& paths)
         batch::BatchOptions options{.replaceExisting = false, .dryRun = false, .makeFolders = true};
         // Anything at a target, a dangling link included, is something the user may want to keep.
         struct stat status {};
-        const auto existing = std::ranges::count_if(jobs, [&](const batch::Job& job) { return ::lstat(job.target.c_str(), &status) == 0; });
+        const auto existing = std::ranges::count_if(
+            jobs, [&](const batch::Job& job) { return ::lstat(job.target.c_str(), &status) == 0; });
         if (existing > 0) {
-            const BatchPrompts::Existing answer = prompts_.existingTargets(static_cast<std::size_t>(existing), jobs.size());
+            const BatchPrompts::Existing answer =
+                prompts_.existingTargets(static_cast<std::size_t>(existing), jobs.size());
             if (answer == BatchPrompts::Existing::Cancel) return false;
             options.replaceExisting = answer == BatchPrompts::Existing::Replace;
         }

@@ -70,11 +70,12 @@ FileConverter::FileConverter(engine::ConversionPipeline& pipeline, const QString
                              BatchPrompts* batchPrompts, PipelineMaker makePipeline, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      CMDialogDatei(this), warnings_(this),
+      CMDialogDatei(this),
+      warnings_(this),
       run_(pipeline, CMDialogDatei, warnings_, &QApplication::beep, profileMeasurementFolder(applicationFolder)),
       batchPrompts_(this),
-      batchRun_(run_, batchPrompts != nullptr ? *batchPrompts : batchPrompts_, profileMeasurementFolder(applicationFolder),
-                std::move(makePipeline))
+      batchRun_(run_, batchPrompts != nullptr ? *batchPrompts : batchPrompts_,
+                profileMeasurementFolder(applicationFolder), std::move(makePipeline))
 {
     setObjectName(QStringLiteral("FileConverter"));
     setWindowTitle(QStringLiteral("FileConverter"));

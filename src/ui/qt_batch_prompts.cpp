@@ -25,21 +25,25 @@ QString QtBatchPrompts::targetFolder(const QString& startFolder)
 
 BatchPrompts::Existing QtBatchPrompts::existingTargets(std::size_t existing, std::size_t count)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Save Files To"),
-                    QStringLiteral("%1 of the %2 converted files exist already in this folder.").arg(existing).arg(count),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent_);
+    QMessageBox box(
+        QMessageBox::Question, QStringLiteral("Save Files To"),
+        QStringLiteral("%1 of the %2 converted files exist already in this folder.").arg(existing).arg(count),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent_);
     box.setInformativeText(QStringLiteral("Replace them, skip them, or cancel the whole run?"));
     box.button(QMessageBox::Yes)->setText(QStringLiteral("Replace"));
     box.button(QMessageBox::No)->setText(QStringLiteral("Skip"));
     // Replacing cannot be undone: Enter and Escape both keep every file as it is.
     box.setDefaultButton(QMessageBox::Cancel);
     const int answer = box.exec();
-    return answer == QMessageBox::Yes ? Existing::Replace : answer == QMessageBox::No ? Existing::Skip : Existing::Cancel;
+    return answer == QMessageBox::Yes  ? Existing::Replace
+           : answer == QMessageBox::No ? Existing::Skip
+                                       : Existing::Cancel;
 }
 
 void QtBatchPrompts::progressStarted(std::size_t count, std::function<void()> cancel)
 {
-    progress_ = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Cancel"), 0, static_cast<int>(count), parent_);
+    progress_ =
+        std::make_unique<QProgressDialog>(QString(), QStringLiteral("Cancel"), 0, static_cast<int>(count), parent_);
     progress_->setWindowTitle(QStringLiteral("Converting"));
     // Modal to the window, so that nothing else is started or ended while the files are converted.
     progress_->setWindowModality(Qt::WindowModal);
@@ -73,8 +77,8 @@ void QtBatchPrompts::summary(const BatchSummary& summary)
                        .arg(summary.converted).arg(summary.skipped).arg(summary.notConverted);
     if (summary.notBegun > 0) text += QStringLiteral("\nNot begun, the run was cancelled: %1").arg(summary.notBegun);
     const bool allConverted = summary.skipped + summary.notConverted + summary.notBegun == 0;
-    QMessageBox box(allConverted ? QMessageBox::Information : QMessageBox::Warning, QStringLiteral("FileConverter"), text,
-                    QMessageBox::Ok, parent_);
+    QMessageBox box(allConverted ? QMessageBox::Information : QMessageBox::Warning, QStringLiteral("FileConverter"),
+                    text, QMessageBox::Ok, parent_);
     // Plain text: a '<' in a file name must not turn the box into markup.
     box.setTextFormat(Qt::PlainText);
     box.setDetailedText(summary.problems.join(u'\n'));

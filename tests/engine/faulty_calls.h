@@ -13,14 +13,13 @@
 
 class FaultyCalls : public engine::FileCalls {
 public:
-    enum Call { Lstat, Access, Create, Fstat, Read, Write, Fsync, FolderFsync, Syncfs, Flock, Rename, Mkdir, CallKinds };
+    enum Call { Lstat, Access, Create, Fstat, Read, Write, Fsync, FolderFsync, Syncfs, Flock, Rename, CallKinds };
     // Instead of an errno value, a read or write may take nothing; a write may take only a few bytes.
     static constexpr int Nothing = -1, Short = -2;
     static constexpr int WriteSteps = 4;  // writes take at most 1024 bytes: a record takes this many
     struct Fault { Call call; int at; int error; };  // at: the how-manieth call of its kind, from 0
 
     std::set<int> openFiles;  // every descriptor handed out and not closed yet
-    std::array<int, CallKinds> counts{};
 
     void arm(std::vector<Fault> faults) { faults_ = std::move(faults); counts.fill(0); }
 
@@ -54,7 +53,6 @@ public:
     int syncfs(int fd) override { return fails(Syncfs) ? -1 : FileCalls::syncfs(fd); }
     int flock(int fd, int operation) override { return fails(Flock) ? -1 : FileCalls::flock(fd, operation); }
     int rename(const char* from, const char* to) override { return fails(Rename) ? -1 : FileCalls::rename(from, to); }
-    int mkdir(const char* path, mode_t mode) override { return fails(Mkdir) ? -1 : FileCalls::mkdir(path, mode); }
     int close(int fd) override
     {
         openFiles.erase(fd);
@@ -75,4 +73,5 @@ private:
     bool fails(Call call) { return fault(call) != 0; }
 
     std::vector<Fault> faults_;
+    std::array<int, CallKinds> counts{};
 };

@@ -138,8 +138,9 @@ QString profileFolder(const ProgramFolders& folders, const QString& profileFileN
 QString measurementParentFolder(const ProgramFolders& folders)
 {
     // A VelFiles folder beside a read-only program (a copy on a shared drive) is still the one to use.
-    const bool besideProgram = folders.applicationWritable
-                               || QFileInfo(QDir(folders.application).filePath(QLatin1String(DefaultFolderName))).isDir();
+    const bool besideProgram =
+        folders.applicationWritable
+        || QFileInfo(QDir(folders.application).filePath(QLatin1String(DefaultFolderName))).isDir();
     return besideProgram ? folders.application : folders.userDocuments;
 }
 
