@@ -10,7 +10,6 @@
 #include <QFileInfo>
 
 #include <signal.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -38,16 +37,6 @@ void endBySignal(int signal)
 {
     std::signal(signal, SIG_DFL);
     std::raise(signal);
-}
-
-// Converted files wait for their common flush with a descriptor each: the more may be open, the
-// fewer the flushes.
-void openAsManyFilesAsAllowed()
-{
-    struct rlimit limit {};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == limit.rlim_max) return;
-    limit.rlim_cur = limit.rlim_max;
-    ::setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 // The names of a NUL-separated list in a file, or on standard input for "-".
@@ -108,7 +97,6 @@ int convertFiles(const Request& request)
         jobs = batch::planInto(sources, QFile::encodeName(folder).toStdString(), request.recursive, notes);
     }
 
-    openAsManyFilesAsAllowed();
     engine::ConversionPipeline pipeline;
     catchStopSignals();
     batch::RunTotals totals = batch::runBatch(

@@ -156,7 +156,13 @@ ReplacementBatch::Options ReplacementBatch::forManyFiles()
     options.capacity = LargestBatch;
     options.flushThreads = FlushThreads;
     struct rlimit limit {};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return options;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return options;
+    // The more files may wait, the fewer the flushes: as many as the system lets this process open.
+    if (limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) ::getrlimit(RLIMIT_NOFILE, &limit);
+    }
+    if (limit.rlim_cur == RLIM_INFINITY) return options;
     std::size_t open = 0;
     std::error_code error;
     for (auto it = std::filesystem::directory_iterator("/proc/self/fd", error); !error && it != decltype(it)();

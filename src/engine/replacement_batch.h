@@ -56,7 +56,7 @@ public:
     std::vector<std::optional<FileError>> commit();
 
     // Options for a run over many files: as many waiting at once as the process's limit on open
-    // files leaves room for, flushed many at a time.
+    // files leaves room for (raised as far as the system allows), flushed many at a time.
     static Options forManyFiles();
 
 private:

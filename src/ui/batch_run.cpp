@@ -40,6 +40,20 @@ std::string commonFolder(const QStringList& paths)
     return common;
 }
 
+// Runs work on a thread of its own while the window's event loop goes on, so that the window repaints
+// and answers meanwhile; returns when the work is done. The loop ends early when the program quits:
+// stop then asks the work to end soon.
+void offTheWindowThread(const std::function<void()>& work, const std::function<void()>& stop = [] {})
+{
+    QEventLoop untilDone;
+    const std::unique_ptr<QThread> worker(QThread::create(work));
+    QObject::connect(worker.get(), &QThread::finished, &untilDone, &QEventLoop::quit);
+    worker->start();
+    untilDone.exec();
+    if (worker->isRunning()) stop();
+    worker->wait();
+}
+
 QString shownBelow(const std::string& path, const std::string& folder)
 {
     return QFile::decodeName((path.starts_with(folder) ? path.substr(folder.size()) : path).c_str());
@@ -177,13 +191,18 @@ bool BatchRun::convertMany(const QStringList& paths)
         };
         std::vector<std::string> nativeSources;
         for (const QString& source : sources) nativeSources.push_back(native(source));
-        const std::vector<batch::Job> jobs = batch::planInto(nativeSources, native(folder), true, notes);
+        // Walking a large tree and looking at each target take a while, on a network folder above all.
+        std::vector<batch::Job> jobs;
+        std::ptrdiff_t existing = 0;
+        offTheWindowThread([&] {
+            jobs = batch::planInto(nativeSources, native(folder), true, notes);
+            // Anything at a target, a dangling link included, is something the user may want to keep.
+            struct stat status {};
+            existing = std::ranges::count_if(
+                jobs, [&](const batch::Job& job) { return ::lstat(job.target.c_str(), &status) == 0; });
+        });
 
         batch::BatchOptions options{.replaceExisting = false, .dryRun = false, .makeFolders = true};
-        // Anything at a target, a dangling link included, is something the user may want to keep.
-        struct stat status {};
-        const auto existing = std::ranges::count_if(
-            jobs, [&](const batch::Job& job) { return ::lstat(job.target.c_str(), &status) == 0; });
         if (existing > 0) {
             const BatchPrompts::Existing answer =
                 prompts_.existingTargets(static_cast<std::size_t>(existing), jobs.size());
@@ -193,18 +212,13 @@ bool BatchRun::convertMany(const QStringList& paths)
 
         ProgressRelay relay(prompts_, shownFrom, summary);
         std::atomic<bool> stop = false;
-        QEventLoop untilDone;
-        const std::unique_ptr<QThread> worker(QThread::create([&] {
-            const std::unique_ptr<engine::ConversionPipeline> pipeline = makePipeline_();
-            batch::runBatch(*pipeline, jobs, options, relay, [&stop] { return stop.load(); });
-        }));
-        QObject::connect(worker.get(), &QThread::finished, &untilDone, &QEventLoop::quit);
         prompts_.progressStarted(jobs.size(), [&stop] { stop = true; });
-        worker->start();
-        untilDone.exec();
-        // The loop ends early when the program quits: the run then stops after the file at hand.
-        stop = true;
-        worker->wait();
+        offTheWindowThread(
+            [&] {
+                const std::unique_ptr<engine::ConversionPipeline> pipeline = makePipeline_();
+                batch::runBatch(*pipeline, jobs, options, relay, [&stop] { return stop.load(); });
+            },
+            [&stop] { stop = true; });
         prompts_.progressEnded();
     }
     prompts_.summary(summary);

@@ -134,15 +134,12 @@ TEST_F(VerifyTest, NamesEachDamageByItsField)
         {"a value", damaged(139, "Z"), pair, 1, "Series1.Values[17] at 136: ", nullptr},
         {"AuxD body", damaged(2493, "Z"), pair, 1, "Info.AuxD.Body at 2393 (2381 in the old file), from byte 100: ", nullptr},
         {"AuxA kept", damaged(828, old.mid(828, 1)), pair, 1, "Series1.AuxA at 816, from byte 12: ", nullptr},
-        {"AuxA set", damaged(1753, "\x01"), pair, 1, "Series2.AuxA at 1738, ", nullptr},
         {"line settings", damaged(1912, "9600,N,8,1  "), pair, 1, "Info.PortSettings.LineSettings at 1912: ", nullptr},
         {"format mark", damaged(1898, QByteArray("\x01\x00", 2)), pair, 1, "Info.SaveStamp.FormatMark at 1898: expected 2, found 1", nullptr},
-        {"no stamp", damaged(1856, "--.--- ---- / --:--:--"), pair, 1, "Info.SaveStamp.StampText at 1856: ", nullptr},
         {"stamp form", damaged(1856, "05.03 2027 / 09:05:07"), pair, 1, "Info.SaveStamp.StampText at 1856: ", nullptr},
         {"shifted field", damaged(1924, "#"), pair, 1, "Info.PortSettings.PortChar1 at 1924 (1912 in the old file): ", nullptr},
         {"windows path", damaged(2029, QByteArray("C:\\DATA\\new.G").leftJustified(75)), pair, 0, "faithful", nullptr},
         {"cut path", made, {"old.G", longPath}, 0, "faithful", nullptr},
-        {"folder only", damaged(2029, QByteArray("d/").leftJustified(75)), pair, 1, "Info.FileInfo.FileName at 2029: ", nullptr},
         {"renamed", made, {"old.G", "d/other.G"}, 1, "Info.FileInfo.FileName at 2029: ", nullptr},
         {"old as new", made, {"old.G", "copy.G"}, 1, nullptr, "gconvert: copy.G: not a converted file: old layout"},
         {"swapped", made, {"d/new.G", "old.G"}, 1, nullptr, "gconvert: d/new.G: not an old file: new layout"},
@@ -156,12 +153,6 @@ TEST_F(VerifyTest, NamesEachDamageByItsField)
                           : run.err.startsWith(QString::fromUtf8(c.err)) && run.out.isEmpty())
             << c.label << ": " << run.out.toStdString() << run.err.toStdString();
     }
-    put("d/new.G", damaged(139, "Z"));
-    const QJsonObject report = QJsonDocument::fromJson(gconvert({"--verify", "--json", "old.G", "d/new.G"}).out.toUtf8()).object();
-    EXPECT_EQ(report[QStringLiteral("differences")].toArray(), QJsonArray({QJsonObject{
-        {"field", "Series1.Values[17]"}, {"offset", 136}, {"oldOffset", 136}, {"width", 8}, {"kind", "opaque"}, {"rule", "carried"},
-        {"expected", old.mid(136, 8).toHex().data()}, {"expectedHex", old.mid(136, 8).toHex().data()},
-        {"found", damaged(139, "Z").mid(136, 8).toHex().data()}, {"foundHex", damaged(139, "Z").mid(136, 8).toHex().data()}}}));
 }
 
 TEST_F(VerifyTest, ChecksATreeAsConvertingATreeFindsIt)
