@@ -5,6 +5,18 @@
 
 namespace batch {
 
+QString shownPath(const std::string& path)
+{
+    QString shown;
+    for (const QChar character : QFile::decodeName(path.c_str())) {
+        if (character == u'\n') shown += QStringLiteral("\\n");
+        else if (character.category() == QChar::Other_Control)
+            shown += QStringLiteral("\\x%1").arg(character.unicode(), 2, 16, QChar(u'0'));
+        else shown += character;
+    }
+    return shown;
+}
+
 QString errorText(engine::FileError error)
 {
     return QStringLiteral("%1 (error %2)").arg(error.description()).arg(error.code());
@@ -12,7 +24,7 @@ QString errorText(engine::FileError error)
 
 QString problemText(const Job& job, const FileOutcome& outcome)
 {
-    const QString target = QFile::decodeName(job.target.c_str());
+    const QString target = shownPath(job.target);
     switch (outcome.reason) {
     case FileOutcome::Done: break;
     case FileOutcome::TargetExists: return QStringLiteral("skipped: %1 exists (--force replaces it)").arg(target);

@@ -5,7 +5,13 @@
 
 #include <QString>
 
+#include <string>
+
 namespace batch {
+
+// A path as a line of text names it: decoded from the system's bytes, with control characters
+// escaped ("\n", "\x1b"), so that a name holding a line break still takes one line.
+QString shownPath(const std::string& path);
 
 // The cause of a failure as every line states it: "Overflow (error 6)".
 QString errorText(engine::FileError error);

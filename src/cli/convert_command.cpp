@@ -53,8 +53,6 @@ std::optional<std::vector<std::string>> readNameList(const QString& listFile)
     return batch::splitNulSeparated(list);
 }
 
-QString shown(const std::string& path) { return QFile::decodeName(path.c_str()); }
-
 }  // namespace
 
 int convertFiles(const Request& request)
@@ -85,12 +83,12 @@ int convertFiles(const Request& request)
             .folderNotAsked =
                 [&](const std::string& path) {
                     ++refused;
-                    report.problem(shown(path), QStringLiteral("not converted: a folder (-r converts folders)"));
+                    report.problem(batch::shownPath(path), QStringLiteral("not converted: a folder (-r converts folders)"));
                 },
             .folderUnreadable =
                 [&](const std::string& path, engine::FileError error) {
                     ++refused;
-                    report.problem(shown(path),
+                    report.problem(batch::shownPath(path),
                                    QStringLiteral("not converted: cannot read the folder: ") + batch::errorText(error));
                 },
         };

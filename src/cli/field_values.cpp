@@ -7,7 +7,6 @@
 #include "records/old_record.h"
 #include "support/engine/windows1252.h"
 
-#include <QFile>
 
 namespace cli {
 namespace {
@@ -104,7 +103,5 @@ QString layoutReason(inspect::Identification identification, long long length)
     }
     return bytes + QStringLiteral(" with the %1, but a converted file has %2 bytes").arg(marks).arg(newLength);
 }
-
-QString shownPath(const std::string& path) { return QFile::decodeName(path.c_str()); }
 
 }  // namespace cli

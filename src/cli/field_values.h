@@ -32,7 +32,5 @@ QString layoutName(inspect::Layout layout);
 // Why the file has its layout: "3231 bytes", "0 bytes, shorter than an old record of 3231 bytes".
 QString layoutReason(inspect::Identification identification, long long length);
 
-// A path as the system's bytes, shown as the file dialog would.
-QString shownPath(const std::string& path);
 
 }  // namespace cli

@@ -114,8 +114,8 @@ std::pair<std::string, QString> refusal(const PairCheck& check, const std::strin
 
 QJsonObject pairJson(const PairCheck& check, const std::string& oldPath, const std::string& newPath)
 {
-    QJsonObject pair{{QStringLiteral("old"), shownPath(oldPath)},
-                     {QStringLiteral("new"), shownPath(newPath)},
+    QJsonObject pair{{QStringLiteral("old"), batch::shownPath(oldPath)},
+                     {QStringLiteral("new"), batch::shownPath(newPath)},
                      {QStringLiteral("outcome"), outcomeName(check.outcome)}};
     if (check.outcome != PairCheck::Faithful && check.outcome != PairCheck::Differing)
         pair.insert(QStringLiteral("reason"), refusal(check, oldPath, newPath).second);
@@ -139,7 +139,7 @@ int verifyPair(const std::string& oldPath, const std::string& newPath, bool json
         for (const Difference& difference : check.differences) out << differenceText(difference) << '\n';
     } else {
         const auto [path, text] = refusal(check, oldPath, newPath);
-        err << "gconvert: " << shownPath(path) << ": " << text << '\n';
+        err << "gconvert: " << batch::shownPath(path) << ": " << text << '\n';
     }
     return check.outcome == PairCheck::Faithful ? 0 : 1;
 }
@@ -164,24 +164,24 @@ int verifyTree(const std::string& oldFolder, const std::string& newFolder, bool 
             files.append(pairJson(check, job.source, job.target));
         } else if (check.outcome == PairCheck::Differing) {
             for (const Difference& difference : check.differences)
-                out << shownPath(job.target) << ": " << differenceText(difference) << '\n';
+                out << batch::shownPath(job.target) << ": " << differenceText(difference) << '\n';
         } else if (check.outcome == PairCheck::NewMissing) {
-            out << shownPath(job.target) << ": missing"
+            out << batch::shownPath(job.target) << ": missing"
                 << (check.markedNotToSave ? ": the old record is marked not to be saved" : "") << '\n';
         } else if (check.outcome != PairCheck::Faithful) {
             const auto [path, text] = refusal(check, job.source, job.target);
-            out << shownPath(path) << ": " << text << '\n';
+            out << batch::shownPath(path) << ": " << text << '\n';
         }
     }
     for (const std::string& path : tree.extra) {
-        if (json) extra.append(shownPath(path));
-        else out << shownPath(path) << ": extra: no old file converts to it\n";
+        if (json) extra.append(batch::shownPath(path));
+        else out << batch::shownPath(path) << ": extra: no old file converts to it\n";
     }
     for (const auto& [folder, error] : tree.unreadableFolders) {
         if (json)
-            folders.append(QJsonObject{{QStringLiteral("folder"), shownPath(folder)},
+            folders.append(QJsonObject{{QStringLiteral("folder"), batch::shownPath(folder)},
                                        {QStringLiteral("error"), batch::errorText(error)}});
-        else out << shownPath(folder) << ": cannot read the folder: " << batch::errorText(error) << '\n';
+        else out << batch::shownPath(folder) << ": cannot read the folder: " << batch::errorText(error) << '\n';
     }
     const bool allFaithful = faithful == tree.pairs.size() && tree.extra.empty() && unreadable == 0;
     const auto count = [](std::size_t n) { return static_cast<qint64>(n); };
@@ -194,8 +194,8 @@ int verifyTree(const std::string& oldFolder, const std::string& newFolder, bool 
                                   {QStringLiteral("extra"), count(tree.extra.size())},
                                   {QStringLiteral("unreadable"), count(unreadable)},
                                   {QStringLiteral("allFaithful"), allFaithful}};
-        out << QJsonDocument(QJsonObject{{QStringLiteral("oldFolder"), shownPath(oldFolder)},
-                                         {QStringLiteral("newFolder"), shownPath(newFolder)},
+        out << QJsonDocument(QJsonObject{{QStringLiteral("oldFolder"), batch::shownPath(oldFolder)},
+                                         {QStringLiteral("newFolder"), batch::shownPath(newFolder)},
                                          {QStringLiteral("files"), files},
                                          {QStringLiteral("extra"), extra},
                                          {QStringLiteral("unreadableFolders"), folders},

@@ -56,7 +56,7 @@ void offTheWindowThread(const std::function<void()>& work, const std::function<v
 
 QString shownBelow(const std::string& path, const std::string& folder)
 {
-    return QFile::decodeName((path.starts_with(folder) ? path.substr(folder.size()) : path).c_str());
+    return batch::shownPath(path.starts_with(folder) ? path.substr(folder.size()) : path);
 }
 
 // Notes what becomes of each file on the worker thread and shows the file at hand on the GUI thread.
