@@ -94,14 +94,11 @@ TEST_F(InspectTest, ShowListsEveryFieldAtItsOffsetAsTextAndJson)
                 // Long byte groups go 32 bytes to a line.
                 EXPECT_EQ(lines[at].second.toStdString(), (row.kind == 'o' ? shownText.left(67) : shownText).toStdString());
             }
-            const QJsonObject field = fields[static_cast<qsizetype>(f)].toObject();
-            EXPECT_EQ(field[QStringLiteral("name")].toString().toStdString(), row.name);
-            EXPECT_EQ(field[QStringLiteral("offset")].toInt(), at);
-            EXPECT_EQ(field[QStringLiteral("width")].toInt(), row.width);
-            EXPECT_EQ(field[QStringLiteral("hex")].toString(), QString::fromLatin1(bytes.toHex()));
-            const QJsonValue value = field[QStringLiteral("value")];
-            EXPECT_EQ(value, row.kind == 'i' ? QJsonValue(number)
-                                             : QJsonValue(row.kind == 'o' ? QString::fromLatin1(bytes.toHex()) : text));
+            const QString hex = QString::fromLatin1(bytes.toHex());
+            EXPECT_EQ(fields[static_cast<qsizetype>(f)].toObject(),
+                      (QJsonObject{{"name", QString::fromStdString(row.name)}, {"offset", at}, {"width", row.width}, {"hex", hex},
+                                   {"kind", row.kind == 'i' ? "integer" : row.kind == 't' ? "text" : "opaque"},
+                                   {"value", row.kind == 'i' ? QJsonValue(number) : QJsonValue(row.kind == 'o' ? hex : text)}}));
         }
     }
 }
