@@ -50,13 +50,8 @@ TEST_F(ConversionRunTest, EveryRunEndsWithItsOutcomeAndCommand1EnabledAgain)
     const QString open = "open | Open File" + folder + "Geradheit(*.G)|*.G | 1804";
     const QString save = "save | Save File" + folder + "Straightness (*.G)|M\u00C4SS01.G | 806";
     const QString failed = "status ERROR: File NOT converted!";
-    const struct {
-        const char* name;
-        QByteArray content;
-        std::vector<Choice> script;
-        QStringList dialogsAndWarnings;
-        QString status;
-    } rows[] = {
+    const struct { const char* name; QByteArray content; std::vector<Choice> script; QStringList dialogsAndWarnings;
+                   QString status; } rows[] = {
         {"complete", old, {path("old.G"), path("new.G")}, {open, save}, "status File succesfully converted!"},
         {"cancel at open", old, {Choice()}, {open}, failed},
         {"load error", old, {path("missing.G")}, {open, "warning Error:  (g_DateiLaden):  53 | ...at loading\r\nFile not found"}, failed},
