@@ -13,8 +13,10 @@ int usageError(const QString& message)
     return ExitUsage;
 }
 
-std::variant<Request, int> readCommandLine(const QStringList& arguments)
+std::variant<Request, int> readCommandLine(int argc, const char* const argv[])
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments.append(QFile::decodeName(argv[i]));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Converts straightness measuring files version <5.01 to version >5.021.\n"
@@ -62,8 +64,13 @@ std::variant<Request, int> readCommandLine(const QStringList& arguments)
 
     Request request;
     request.command = parser.isSet(show) ? Request::Show : parser.isSet(verify) ? Request::Verify : Request::Convert;
-    for (const QString& file : parser.positionalArguments())
-        request.files.push_back(QFile::encodeName(file).toStdString());
+    // A file is named by the bytes it was given as: a name that is not valid in the locale's encoding
+    // (an archive from another system) does not survive being decoded and encoded again.
+    int next = 1;
+    for (const QString& file : parser.positionalArguments()) {
+        while (next < argc && arguments[next] != file) ++next;
+        request.files.push_back(next < argc ? std::string(argv[next++]) : QFile::encodeName(file).toStdString());
+    }
     if (parser.isSet(outputFolder)) request.outputFolder = parser.value(outputFolder);
     if (parser.isSet(filesFrom)) request.nameList = parser.value(filesFrom);
     request.recursive = parser.isSet(recursive);

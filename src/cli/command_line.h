@@ -22,9 +22,10 @@ struct Request {
     bool recursive = false, force = false, dryRun = false, verbose = false, json = false;
 };
 
-// The request in the arguments, or after --help, --version or a mistake the exit status to end with;
-// help and version have been shown, a mistake reported as a usage error.
-std::variant<Request, int> readCommandLine(const QStringList& arguments);
+// The request in the program's arguments (argv as the system gave it), or after --help, --version or
+// a mistake the exit status to end with; help and version have been shown, a mistake reported as a
+// usage error.
+std::variant<Request, int> readCommandLine(int argc, const char* const argv[]);
 
 // Reports a mistake on the command line; returns the exit status for it.
 int usageError(const QString& message);

@@ -14,7 +14,7 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("gconvert"));
     QCoreApplication::setApplicationVersion(QStringLiteral(FILECONVERTER_VERSION));
 
-    const std::variant<cli::Request, int> read = cli::readCommandLine(QCoreApplication::arguments());
+    const std::variant<cli::Request, int> read = cli::readCommandLine(argc, argv);
     if (const int* exitStatus = std::get_if<int>(&read)) return *exitStatus;
     const cli::Request& request = std::get<cli::Request>(read);
     switch (request.command) {

@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <fstream>
 #include <random>
 #include <thread>
 
@@ -63,6 +64,12 @@ TEST_F(GconvertTest, ConvertsOneFileButReplacesNothingItMustKeep)
     EXPECT_TRUE(convertedFrom(old, written, path("forced.G")));
     const QRegularExpression stampForm("^\\d{1,2}\\.\\d\\d \\d{4} / \\d\\d:\\d\\d:\\d\\d *$");  // as 5.03 2027 / 09:05:07
     EXPECT_TRUE(stampForm.match(QString::fromLatin1(stamp)).hasMatch()) << stamp.toStdString();
+    // A name that is no UTF-8, as archives from other systems hold, is taken byte for byte.
+    std::ofstream(QFile::encodeName(dir.path()).toStdString() + "/M\xE4ss.G", std::ios::binary) << old.toStdString();
+    QProcess byBytes;
+    byBytes.setWorkingDirectory(dir.path());
+    byBytes.start("/bin/sh", {"-c", R"sh(exec "$0" "$(printf 'M\344ss.G')" latin.G)sh", GCONVERT_PATH});
+    EXPECT_TRUE(byBytes.waitForFinished() && byBytes.exitCode() == 0 && QFile::exists(path("latin.G")));
 }
 
 // One batch over every kind of outcome, named in a list (as `find -print0` writes it): the good files
