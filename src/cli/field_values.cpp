@@ -1,4 +1,4 @@
-// How the inspecting commands write a field's value, a file's layout and the reading errors.
+// How --show and --verify write a field's value, a file's layout and the reading errors.
 #include "cli/field_values.h"
 
 #include "engine/record_file.h"
@@ -75,31 +75,31 @@ QString kindName(records::LeafKind kind)
     return QStringLiteral("opaque");
 }
 
-QString layoutName(inspect::Layout layout)
+QString layoutName(audit::Layout layout)
 {
     switch (layout) {
-    case inspect::Layout::Old: return QStringLiteral("old");
-    case inspect::Layout::New: return QStringLiteral("new");
-    case inspect::Layout::Neither: break;
+    case audit::Layout::Old: return QStringLiteral("old");
+    case audit::Layout::New: return QStringLiteral("new");
+    case audit::Layout::Neither: break;
     }
     return QStringLiteral("neither");
 }
 
-QString layoutReason(inspect::Identification identification, long long length)
+QString layoutReason(audit::Identification identification, long long length)
 {
     const QString bytes = QStringLiteral("%1 bytes").arg(length);
     constexpr auto oldLength = records::OldRecordLength, newLength = records::NewRecordLength;
     constexpr char marks[] = "format mark 2 and line settings where an old record holds port values";
     switch (identification.reason) {
-    case inspect::Reason::OldLength:
+    case audit::Reason::OldLength:
         if (length == static_cast<long long>(oldLength)) return bytes;
         return bytes + QStringLiteral(", the first %1 of them the record").arg(oldLength);
-    case inspect::Reason::ConvertedRecord: return bytes + QStringLiteral(", ") + marks;
-    case inspect::Reason::TooShort:
+    case audit::Reason::ConvertedRecord: return bytes + QStringLiteral(", ") + marks;
+    case audit::Reason::TooShort:
         return bytes + QStringLiteral(", shorter than an old record of %1 bytes").arg(oldLength);
-    case inspect::Reason::TooLong:
+    case audit::Reason::TooLong:
         return bytes + QStringLiteral(", longer than the %1 bytes an old file can have").arg(engine::LargestOldFile);
-    case inspect::Reason::ConvertedElsewise: break;
+    case audit::Reason::ConvertedElsewise: break;
     }
     return bytes + QStringLiteral(" with the %1, but a converted file has %2 bytes").arg(marks).arg(newLength);
 }

@@ -1,7 +1,7 @@
-// How the inspecting commands write a field's value, a file's layout and the reading errors.
+// How --show and --verify write a field's value, a file's layout and the reading errors.
 #pragma once
 
-#include "inspect/measurement_file.h"
+#include "audit/measurement_file.h"
 
 #include <QJsonValue>
 #include <QString>
@@ -27,10 +27,10 @@ QJsonValue valueJson(records::LeafKind kind, std::span<const std::uint8_t> bytes
 
 QString kindName(records::LeafKind kind);
 
-QString layoutName(inspect::Layout layout);
+QString layoutName(audit::Layout layout);
 
 // Why the file has its layout: "3231 bytes", "0 bytes, shorter than an old record of 3231 bytes".
-QString layoutReason(inspect::Identification identification, long long length);
+QString layoutReason(audit::Identification identification, long long length);
 
 
 }  // namespace cli

@@ -31,7 +31,7 @@ bool sameArray(const records::Leaf& other, const std::string& base)
 
 // One line per field; the elements of an array of opaque values several to a line, long byte groups
 // over several lines.
-std::vector<Row> rowsOf(const inspect::FileImage& image, inspect::Layout layout)
+std::vector<Row> rowsOf(const audit::FileImage& image, audit::Layout layout)
 {
     std::vector<Row> rows;
     const std::vector<records::Leaf>& leaves = leavesOf(layout);
@@ -65,11 +65,11 @@ std::vector<Row> rowsOf(const inspect::FileImage& image, inspect::Layout layout)
     return rows;
 }
 
-QJsonArray fieldsJson(const inspect::FileImage& image, inspect::Layout layout)
+QJsonArray fieldsJson(const audit::FileImage& image, audit::Layout layout)
 {
     QJsonArray fields;
     for (const records::Leaf& leaf : leavesOf(layout)) {
-        const auto bytes = inspect::bytesOf(image, leaf);
+        const auto bytes = audit::bytesOf(image, leaf);
         fields.append(QJsonObject{{QStringLiteral("name"), QString::fromStdString(leaf.name)},
                                   {QStringLiteral("offset"), static_cast<qint64>(leaf.offset)},
                                   {QStringLiteral("width"), static_cast<qint64>(leaf.width)},
@@ -88,8 +88,8 @@ int showFiles(const std::vector<std::string>& paths, bool json)
     QJsonArray files;
     bool allRead = true;
     for (const std::string& path : paths) {
-        inspect::FileImage image;
-        if (const std::optional<engine::FileError> error = inspect::readImage(path, image)) {
+        audit::FileImage image;
+        if (const std::optional<engine::FileError> error = audit::readImage(path, image)) {
             allRead = false;
             err << "gconvert: " << batch::shownPath(path) << ": cannot read: " << batch::errorText(*error) << '\n';
             err.flush();
@@ -98,7 +98,7 @@ int showFiles(const std::vector<std::string>& paths, bool json)
                                          {QStringLiteral("error"), batch::errorText(*error)}});
             continue;
         }
-        const inspect::Identification layout = inspect::identify(image);
+        const audit::Identification layout = audit::identify(image);
         if (json) {
             files.append(QJsonObject{{QStringLiteral("file"), batch::shownPath(path)},
                                      {QStringLiteral("layout"), layoutName(layout.layout)},
@@ -110,7 +110,7 @@ int showFiles(const std::vector<std::string>& paths, bool json)
         if (&path != &paths.front()) out << '\n';
         out << batch::shownPath(path) << ": " << layoutName(layout.layout) << " layout: " << layoutReason(layout, image.length)
             << '\n';
-        if (layout.layout != inspect::Layout::Neither)
+        if (layout.layout != audit::Layout::Neither)
             out << QStringLiteral("  %1 %2  %3 %4\n").arg(u"offset").arg(u"width", 5).arg(u"field", -32).arg(u"value");
         for (const Row& row : rowsOf(image, layout.layout))
             out << QStringLiteral("  %1 %2  %3 %4\n")

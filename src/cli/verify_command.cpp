@@ -3,7 +3,7 @@
 
 #include "batch/problem_text.h"
 #include "cli/field_values.h"
-#include "inspect/faithfulness.h"
+#include "audit/faithfulness.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,20 +15,20 @@
 namespace cli {
 namespace {
 
-using inspect::Difference;
-using inspect::PairCheck;
+using audit::Difference;
+using audit::PairCheck;
 
 // Longer byte groups are shown from their first differing byte on, this many bytes of them.
 constexpr std::size_t ExcerptBytes = 16;
 
-QString ruleName(inspect::Rule rule)
+QString ruleName(audit::Rule rule)
 {
     switch (rule) {
-    case inspect::Rule::Carried: return QStringLiteral("carried");
-    case inspect::Rule::LineSettings: return QStringLiteral("line settings");
-    case inspect::Rule::FormatMark: return QStringLiteral("format mark");
-    case inspect::Rule::SaveStamp: return QStringLiteral("save stamp");
-    case inspect::Rule::FileName: break;
+    case audit::Rule::Carried: return QStringLiteral("carried");
+    case audit::Rule::LineSettings: return QStringLiteral("line settings");
+    case audit::Rule::FormatMark: return QStringLiteral("format mark");
+    case audit::Rule::SaveStamp: return QStringLiteral("save stamp");
+    case audit::Rule::FileName: break;
     }
     return QStringLiteral("file name");
 }
@@ -40,9 +40,9 @@ QString differenceText(const Difference& difference)
     if (difference.oldOffset && *difference.oldOffset != field.offset)
         text += QStringLiteral(" (%1 in the old file)").arg(*difference.oldOffset);
     const std::span<const std::uint8_t> expected = difference.expected, found = difference.found;
-    if (difference.rule == inspect::Rule::SaveStamp)
+    if (difference.rule == audit::Rule::SaveStamp)
         return text + QStringLiteral(": expected a save stamp \"d.mm yyyy / hh:mm:ss\", found ") + quoted(found);
-    if (difference.rule == inspect::Rule::FileName)
+    if (difference.rule == audit::Rule::FileName)
         return text + QStringLiteral(": expected a path ending in ") + quoted(expected) + QStringLiteral(", found ")
                + quoted(found);
     if (expected.size() != found.size()) return text + QStringLiteral(": the old layout has no such field");
@@ -61,7 +61,7 @@ QString differenceText(const Difference& difference)
 QJsonObject differenceJson(const Difference& difference)
 {
     const records::Leaf& field = difference.field;
-    const bool valued = difference.rule != inspect::Rule::SaveStamp && difference.expected.size() == field.width;
+    const bool valued = difference.rule != audit::Rule::SaveStamp && difference.expected.size() == field.width;
     return {{QStringLiteral("field"), QString::fromStdString(field.name)},
             {QStringLiteral("offset"), static_cast<qint64>(field.offset)},
             {QStringLiteral("oldOffset"),
@@ -129,7 +129,7 @@ QJsonObject pairJson(const PairCheck& check, const std::string& oldPath, const s
 
 int verifyPair(const std::string& oldPath, const std::string& newPath, bool json)
 {
-    const PairCheck check = inspect::checkPair(oldPath, newPath);
+    const PairCheck check = audit::checkPair(oldPath, newPath);
     QTextStream out(stdout), err(stderr);
     if (json) {
         out << QJsonDocument(pairJson(check, oldPath, newPath)).toJson();
@@ -146,7 +146,7 @@ int verifyPair(const std::string& oldPath, const std::string& newPath, bool json
 
 int verifyTree(const std::string& oldFolder, const std::string& newFolder, bool json)
 {
-    const inspect::TreeCheck tree = inspect::checkTree(oldFolder, newFolder);
+    const audit::TreeCheck tree = audit::checkTree(oldFolder, newFolder);
     QTextStream out(stdout);
     std::size_t faithful = 0, differing = 0, missing = 0, notOld = 0, unreadable = tree.unreadableFolders.size();
     QJsonArray files, extra, folders;

@@ -28,12 +28,12 @@ QString spacedHex(const QByteArray& bytes)
     return QString::fromLatin1(bytes.toHex()).replace(QRegularExpression(QStringLiteral("(.{16})(?!$)")), QStringLiteral("\\1 "));
 }
 
-class InspectTest : public GconvertTest {
+class AuditTest : public GconvertTest {
 protected:
     const QByteArray converted = patternedFile(true);
 };
 
-TEST_F(InspectTest, ShowTellsTheLayoutByLengthAndMarks)
+TEST_F(AuditTest, ShowTellsTheLayoutByLengthAndMarks)
 {
     QByteArray unmarked = converted;
     unmarked[1898] = 1;  // a new length alone makes no converted file: old files may run on
@@ -54,7 +54,7 @@ TEST_F(InspectTest, ShowTellsTheLayoutByLengthAndMarks)
     EXPECT_EQ(gconvert({"--show", "missing.G"}).exitCode, 1);
 }
 
-TEST_F(InspectTest, ShowListsEveryFieldAtItsOffsetAsTextAndJson)
+TEST_F(AuditTest, ShowListsEveryFieldAtItsOffsetAsTextAndJson)
 {
     put("old.G", old);
     put("new.G", converted);
@@ -103,7 +103,7 @@ TEST_F(InspectTest, ShowListsEveryFieldAtItsOffsetAsTextAndJson)
     }
 }
 
-class VerifyTest : public InspectTest {
+class VerifyTest : public AuditTest {
 protected:
     VerifyTest()
     {

@@ -1,5 +1,5 @@
 // Whether a new file is what converting an old one gives, field by field, and the same over trees.
-#include "inspect/faithfulness.h"
+#include "audit/faithfulness.h"
 
 #include "engine/conversion_rule.h"
 #include "support/engine/file_names.h"
@@ -16,7 +16,7 @@
 #include <map>
 #include <set>
 
-namespace inspect {
+namespace audit {
 namespace {
 
 using records::NewInfoBlock;
@@ -173,4 +173,4 @@ TreeCheck checkTree(const std::string& oldFolder, const std::string& newFolder)
     return tree;
 }
 
-}  // namespace inspect
+}  // namespace audit

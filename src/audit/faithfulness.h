@@ -3,7 +3,7 @@
 
 #include "batch/conversion_plan.h"
 #include "engine/file_errors.h"
-#include "inspect/measurement_file.h"
+#include "audit/measurement_file.h"
 #include "records/new_record.h"
 #include "records/old_record.h"
 
@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-namespace inspect {
+namespace audit {
 
 // What converting does to a field of the new layout.
 enum class Rule {
@@ -72,4 +72,4 @@ struct TreeCheck {
 // place under newFolder; then walks newFolder alike for files converting did not write.
 TreeCheck checkTree(const std::string& oldFolder, const std::string& newFolder);
 
-}  // namespace inspect
+}  // namespace audit

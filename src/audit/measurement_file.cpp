@@ -1,5 +1,5 @@
 // What a measurement file holds: its layout, told by its length and its first record, and its fields.
-#include "inspect/measurement_file.h"
+#include "audit/measurement_file.h"
 
 #include "engine/conversion_rule.h"
 #include "engine/file_paths.h"
@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 
-namespace inspect {
+namespace audit {
 namespace {
 
 template <class Record>
@@ -79,4 +79,4 @@ std::span<const std::uint8_t> bytesOf(const FileImage& image, const records::Lea
     return std::span<const std::uint8_t>(image.head).subspan(leaf.offset, leaf.width);
 }
 
-}  // namespace inspect
+}  // namespace audit

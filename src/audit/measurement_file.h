@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace inspect {
+namespace audit {
 
 // The start of a file, at most one new record, and the file's length.
 struct FileImage {
@@ -46,4 +46,4 @@ const std::vector<records::Leaf>& leavesOf(Layout layout);
 // The bytes of one field in the image of a file of its layout.
 std::span<const std::uint8_t> bytesOf(const FileImage& image, const records::Leaf& leaf);
 
-}  // namespace inspect
+}  // namespace audit
