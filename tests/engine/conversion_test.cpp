@@ -1,5 +1,5 @@
-// The conversion: its rule in memory (a record marked not to be saved, records converted before), and
-// the pipeline on real files: what loading refuses and why, what a save writes, reports and leaves.
+// The conversion: its rule telling records converted before, and the pipeline on real files: what
+// loading refuses and why, what a save writes, reports and leaves.
 #include "engine/conversion_pipeline.h"
 #include "engine/conversion_rule.h"
 #include "faulty_calls.h"
@@ -78,23 +78,17 @@ TEST_F(ConversionPipelineTest, ASaveReportsItsFailureAndPutsThePlaceholderStampB
     writeFile(dir.filePath("old.G"), inhibited);
     ASSERT_EQ(loadError("old.G"), 0);
     EXPECT_EQ(pipeline.save(path("inhibited.G")).status, engine::ConversionResult::Inhibited);
+    // Named, but neither marked nor stamped.
+    const records::NewWorkingForm& kept = pipeline.converted();
+    EXPECT_TRUE(kept.Info.FileInfo.FileName.view().starts_with(path("inhibited.G") + ' '));
+    EXPECT_EQ(kept.Info.SaveStamp.FormatMark, 1);
+    EXPECT_EQ(kept.Info.SaveStamp.StampText.view(), inhibited.mid(1856, 40).toStdString());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({name, "old.G"}));
 }
 
 std::span<const std::uint8_t, records::OldRecordLength> oldRecord(const QByteArray& file)
 {
     return fixtures::bytesOf(file).first<records::OldRecordLength>();
-}
-
-TEST(ConversionRule, ARecordMarkedNotToBeSavedKeepsItsFormatAndStamp)
-{
-    records::NewWorkingForm inhibited{};
-    inhibited.Info.SaveStamp.SaveInhibit = 1;
-    inhibited.Info.SaveStamp.FormatMark = 1;
-    EXPECT_FALSE(engine::prepareForSaving(inhibited, "/t/new.G", fixtures::Stamp));
-    EXPECT_EQ(inhibited.Info.SaveStamp.FormatMark, 1);
-    EXPECT_EQ(inhibited.Info.SaveStamp.StampText.view(), std::string(40, '\0'));
-    EXPECT_TRUE(inhibited.Info.FileInfo.FileName.view().starts_with("/t/new.G "));
 }
 
 // A record converted before holds format 2 and a line settings text where old records keep port values.
