@@ -1,7 +1,6 @@
-// The conversion: its rule telling records converted before, and the pipeline on real files: what
-// loading refuses and why, what a save writes, reports and leaves.
+// The conversion pipeline on real files: what loading refuses and why, records converted before
+// among them, and what a save writes, reports and leaves.
 #include "engine/conversion_pipeline.h"
-#include "engine/conversion_rule.h"
 #include "faulty_calls.h"
 #include "old_file_fixture.h"
 
@@ -35,13 +34,21 @@ protected:
 
 TEST_F(ConversionPipelineTest, LoadingRefusesWhatIsNoOldFile)
 {
+    const auto converted = [this](const QByteArray& settings) {
+        return fixtures::expectedNewFile(old, "", "x").replace(1912, 12, settings);
+    };
     const struct { const char* name; QByteArray content; QString opened; std::vector<F::Fault> faults; int number; } rows[] = {
         // content: of f.G, unless null; number 0: loaded
         {"exactly one record", QByteArray(3231, '\0'), "f.G", {}, 0},
         {"the longest old file", old + QByteArray(32767 - 3231, 'x'), "f.G", {}, 0},
         {"one byte short", old.left(3230), "f.G", {}, 62},         {"empty", QByteArray(""), "f.G", {}, 62},
         {"one byte too long", QByteArray(32768, '\0'), "f.G", {}, 6},
-        {"already converted", fixtures::expectedNewFile(old, "", "x"), "f.G", {}, 321},
+        // Converted before: format 2 and line settings where old files keep port values.
+        {"converted", converted("19200,N,8,1 "), "f.G", {}, 321}, {"converted, 9600", converted("9600,E,7,1.5"), "f.G", {}, 321},
+        {"converted, 115200", converted("115200,N,8,1"), "f.G", {}, 321},
+        {"odd end", converted("19200,N,8,1."), "f.G", {}, 0}, {"a NUL", converted({"19200,N,8,1\0", 12}), "f.G", {}, 0},
+        {"no parity", converted("19200,,8,1  "), "f.G", {}, 0}, {"no stop bits", converted("19200,N,8,  "), "f.G", {}, 0},
+        {"format 1", converted("19200,N,8,1 ").replace(1898, 1, "\x01"), "f.G", {}, 0},
         {"missing file", QByteArray(), "none.G", {}, 53},          {"missing folder", QByteArray(), "none/f.G", {}, 76},
         {"file used as folder", old, "f.G/f.G", {}, 76},            {"a folder", QByteArray(), ".", {}, 75},
         {"empty name", QByteArray(), "", {}, 75},
@@ -84,26 +91,6 @@ TEST_F(ConversionPipelineTest, ASaveReportsItsFailureAndPutsThePlaceholderStampB
     EXPECT_EQ(kept.Info.SaveStamp.FormatMark, 1);
     EXPECT_EQ(kept.Info.SaveStamp.StampText.view(), inhibited.mid(1856, 40).toStdString());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({name, "old.G"}));
-}
-
-std::span<const std::uint8_t, records::OldRecordLength> oldRecord(const QByteArray& file)
-{
-    return fixtures::bytesOf(file).first<records::OldRecordLength>();
-}
-
-// A record converted before holds format 2 and a line settings text where old records keep port values.
-TEST(ConversionRule, TellsRecordsConvertedBefore)
-{
-    const QByteArray old = fixtures::patternedOldFile();
-    const struct { const char* settings; bool converted; } rows[] = {
-        {"19200,N,8,1 ", true}, {"9600,E,7,1.5", true}, {"115200,N,8,1", true},
-        {"19200,N,8,1.", false}, {"19200,N,8,1\0", false}, {"19200,,8,1  ", false}, {"19200,N,8,  ", false},
-    };
-    for (const auto& row : rows) {
-        const QByteArray file = fixtures::expectedNewFile(old, "", "x").replace(1912, 12, QByteArray(row.settings, 12));
-        EXPECT_EQ(engine::looksConverted(oldRecord(file)), row.converted) << row.settings;
-        EXPECT_FALSE(engine::looksConverted(oldRecord(QByteArray(file).replace(1898, 1, "\x01")))) << row.settings;
-    }
 }
 
 }  // namespace
