@@ -4,7 +4,6 @@
 #include "../engine/old_file_fixture.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -51,17 +50,7 @@ protected:
                 QString::fromUtf8(process->readAllStandardError())};
     }
 
-    // Every file below folder with its content, temporaries included.
-    std::map<QString, QByteArray> tree(const QString& folder) const
-    {
-        std::map<QString, QByteArray> files;
-        for (QDirIterator it(path(folder), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-             it.hasNext();) {
-            const QString file = it.next();
-            files[QDir(path(folder)).relativeFilePath(file)] = fixtures::readFile(file);
-        }
-        return files;
-    }
+    std::map<QString, QByteArray> tree(const QString& folder) const { return fixtures::filesBelow(path(folder)); }
 
     QByteArray read(const QString& name) const { return fixtures::readFile(path(name)); }
 

@@ -126,7 +126,8 @@ TEST_F(GconvertTest, ATreeIsMirroredAndADryRunForetellsTheRun)
     const QStringList arguments = {"-r", "-v", "-o", "out", "in"};
 
     const Finished dryRun = gconvert(arguments + QStringList{"--dry-run"});
-    EXPECT_TRUE(tree("out").empty()) << "a dry run writes nothing";
+    EXPECT_TRUE(QDir(path("out")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        << "a dry run writes nothing, not even a folder";
     const Finished run = gconvert(arguments);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(dryRun.exitCode, 1);

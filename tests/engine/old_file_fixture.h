@@ -2,10 +2,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDirIterator>
 #include <QFile>
 #include <QString>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <ostream>
 #include <span>
 #include <string>
@@ -126,6 +128,17 @@ inline QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every file below folder by its relative name, with its content; hidden ones (temporaries) too.
+inline std::map<QString, QByteArray> filesBelow(const QString& folder)
+{
+    std::map<QString, QByteArray> files;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString file = it.next();
+        files[QDir(folder).relativeFilePath(file)] = readFile(file);
+    }
+    return files;
 }
 
 }  // namespace fixtures

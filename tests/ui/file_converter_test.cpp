@@ -4,7 +4,6 @@
 #include "../engine/old_file_fixture.h"
 #include "modal_script.h"
 
-#include <QDirIterator>
 #include <QLabel>
 #include <QMimeData>
 #include <QTest>
@@ -71,11 +70,8 @@ protected:
     QStringList written() const
     {
         QStringList files;
-        for (QDirIterator it(path("VelFiles"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
-            const QString file = it.next(), name = QDir(path("VelFiles")).relativeFilePath(file);
-            files << name + (fixtures::readFile(file) == fixtures::expectedNewFile(old, fixtures::Stamp, file.toStdString()) ? "" : " kept");
-        }
-        files.sort();
+        for (const auto& [name, bytes] : fixtures::filesBelow(path("VelFiles")))
+            files << name + (bytes == fixtures::expectedNewFile(old, fixtures::Stamp, path("VelFiles/" + name).toStdString()) ? "" : " kept");
         return files;
     }
 
