@@ -5,7 +5,6 @@
 #include "support/window/profile.h"
 #include "ui/warning_text.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -76,7 +75,6 @@ TEST_F(ConversionRunTest, EveryRunEndsWithItsOutcomeAndCommand1EnabledAgain)
                   row.status != failed ? fixtures::expectedNewFile(old, fixtures::Stamp, path("new.G").toStdString()) : "");
     }
     EXPECT_EQ(beeps, 6);  // one as each open dialog comes up
-    EXPECT_FALSE(QDir(path("VelFiles")).exists()) << "the default folder is made only when no other is named";
 }
 
 }  // namespace
