@@ -19,10 +19,8 @@ using Row = fixtures::FieldRow;
 // The odd text as JSON decodes it.
 const QString OddTextDecoded = QString::fromUtf8("Grüße \"A\"\t\\ €") + QString(62, u' ');
 
-class AuditTest : public GconvertTest {
-protected:
-    const QByteArray converted = patternedFile(true);
-};
+using AuditTest = GconvertTest;
+const QByteArray converted = patternedFile(true);
 
 TEST_F(AuditTest, ShowTellsTheLayoutByLengthAndMarks)
 {

@@ -64,7 +64,6 @@ TEST(PfadZerlegen, SplitsIntoDriveDirectoryAndName)
         {R"(C:\Data\Run\probe.G)", R"(C: | \Data\Run | probe.G)"},
         {R"(C:\probe.G)", R"(C: | \ | probe.G)"},
         {R"(C:\Prog\VelFiles\)", R"(C: | \Prog\VelFiles | )"},
-        {R"(C:\Data)", R"(C: | \ | Data)"},
         {"C:probe.G", "C: |  | probe.G"},
         {"probe.G", " |  | probe.G"},
         {R"(\Data\probe.G)", R"( | \Data | probe.G)"},

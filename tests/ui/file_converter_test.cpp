@@ -174,14 +174,14 @@ TEST_F(FileConverterTest, TextsFitAndTheWindowKeepsItsShape)
 TEST_F(FileConverterTest, Command1ConvertsOrWarnsAndCommand2ClosesTheWindow)
 {
     window->show();
-    uitest::ModalScript failing({uitest::choose(path("c.G"), [&](QFileDialog* dialog) {
-                             EXPECT_EQ(dialog->directory().path(), path("VelFiles"));
-                         }),
-                         uitest::choose(path("none/new.G")), uitest::answer(QMessageBox::Ok, [&](QMessageBox* box) {
-                             EXPECT_EQ(box->icon(), QMessageBox::Warning);
-                             EXPECT_EQ(box->windowTitle(), "Error: (g_DateiSpeichern):  76");
-                             EXPECT_EQ(box->buttons().size(), 1);
-                         })});
+    const auto warning = [](QMessageBox* box) {
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        EXPECT_EQ(box->windowTitle(), "Error: (g_DateiSpeichern):  76");
+        EXPECT_EQ(box->buttons().size(), 1);
+    };
+    uitest::ModalScript failing(
+        {uitest::choose(path("c.G"), [this](QFileDialog* dialog) { EXPECT_EQ(dialog->directory().path(), path("VelFiles")); }),
+         uitest::choose(path("none/new.G")), uitest::answer(QMessageBox::Ok, warning)});
     QTest::mouseClick(window->Command1, Qt::LeftButton);
     EXPECT_EQ(failing.taken, 3u);
     EXPECT_EQ(window->Label2->text(), "ERROR: File NOT converted!");
