@@ -119,30 +119,26 @@ TEST_F(ReplacementBatchTest, ABatchLosesOnlyTheFilesThatFailed)
         {"out of descriptors at the second", {{F::Create, 1, EMFILE}}, {0, 0, 0}},
     };
     const auto target = [this](std::size_t i) { return path("batch" + QString::number(i) + ".G"); };
+    const auto content = [](std::size_t i) { return QByteArray(3243, char('a' + i)); };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         calls.arm(row.faults);
+        engine::ReplacementBatch batch(calls, {.capacity = 3});
         std::array<int, 3> numbers{};
-        std::vector<std::size_t> added;
-        {
-            engine::ReplacementBatch batch(calls, {.capacity = 3});
-            for (std::size_t i = 0; i < 3; ++i) {
-                writeFile(target(i), "old content");
-                const QByteArray content(3243, char('a' + i));
-                if (const auto error = batch.add(native(target(i)), fixtures::bytesOf(content))) numbers[i] = error->code();
-                else added.push_back(i);
-            }
-            const auto results = batch.commit();
-            ASSERT_EQ(results.size(), added.size());
-            for (std::size_t k = 0; k < added.size(); ++k) numbers[added[k]] = results[k] ? results[k]->code() : 0;
+        std::vector<int*> committed;  // where the commit's results go, in the order the files were added
+        for (std::size_t i = 0; i < 3; ++i) {
+            writeFile(target(i), "old content");
+            if (const auto error = batch.add(native(target(i)), fixtures::bytesOf(content(i)))) numbers[i] = error->code();
+            else committed.push_back(&numbers[i]);
         }
+        const auto results = batch.commit();
+        ASSERT_EQ(results.size(), committed.size());
+        for (std::size_t k = 0; k < results.size(); ++k) *committed[k] = results[k] ? results[k]->code() : 0;
         EXPECT_EQ(numbers, row.numbers);
         // A folder that cannot be flushed leaves its files in place, though not as promised.
         const bool replacedAnyway = !row.faults.empty() && row.faults.front().call == F::FolderFsync;
-        for (std::size_t i = 0; i < 3; ++i) {
-            const bool replaced = numbers[i] == 0 || replacedAnyway;
-            EXPECT_EQ(readFile(target(i)), replaced ? QByteArray(3243, char('a' + i)) : "old content") << i;
-        }
+        for (std::size_t i = 0; i < 3; ++i)
+            EXPECT_EQ(readFile(target(i)), numbers[i] == 0 || replacedAnyway ? content(i) : "old content") << i;
         EXPECT_TRUE(calls.openFiles.empty());
         EXPECT_EQ(entries(dir.path()), QStringList({"batch0.G", "batch1.G", "batch2.G"}));
     }
