@@ -45,7 +45,6 @@ TEST_F(GconvertTest, ConvertsOneFileButReplacesNothingItMustKeep)
          "gconvert: old.G: " + itself.arg("./old.G") + "gconvert: 0 converted, 1 failed, 0 skipped (target exists)\n"},
         {{"--force", "old.G", "in/"}, 1,
          "gconvert: old.G: not converted: cannot write in/: Path/File access error (error 75)\n"},
-        {{"--help"}, 0, ""},
         // Usage errors
         {{}, 2, {}}, {{"old.G"}, 2, {}}, {{"old.G", "a.G", "b.G"}, 2, {}}, {{"-r", "old.G", "a.G"}, 2, {}},
         {{"-o", "missing", "old.G"}, 2, {}}, {{"-o", "."}, 2, {}}, {{"--bogus", "old.G", "new.G"}, 2, {}},
@@ -90,7 +89,6 @@ TEST_F(GconvertTest, ABatchConvertsTheGoodFilesAndNamesEachOther)
         {"with\nnewline.G", old, ""},
         {"../in/a.G", QByteArray(), "not converted: out/a.G is the target of an earlier file"},
         {"inhibited.G", inhibited, notConverted + "the record is marked not to be saved"},
-        {QString(90, u'l') + ".G", old, ""},
         {"pipe.G", QByteArray(), notConverted + "Path/File access error (error 75)"},
         {"trailing blank.G ", old, ""},
     };
@@ -102,7 +100,7 @@ TEST_F(GconvertTest, ABatchConvertsTheGoodFilesAndNamesEachOther)
         if (input.problem.isEmpty()) converted << input.name.trimmed();
         else expectedLines << "gconvert: in/" + QString(input.name).replace("\n", "\\n") + ": " + input.problem;
     }
-    expectedLines << "gconvert: 5 converted, 5 failed, 1 skipped (target exists)";
+    expectedLines << "gconvert: 4 converted, 5 failed, 1 skipped (target exists)";
 
     const Finished run = gconvert({"--files0-from", "-", "-o", "out"}, list);
     EXPECT_EQ(run.exitCode, 1);

@@ -1,5 +1,6 @@
 // Profile reading as Windows reads profile files, and the folder the dialogs start in.
 #include "support/window/profile.h"
+#include "../engine/old_file_fixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,7 +31,6 @@ TEST(ProfileReader, ReadsValuesAsWindowsDoes)
         EXPECT_EQ(support::readProfileValue(row.text, "VelInfo", "PfadMessFile", "default").toStdString(),
                   row.value.toStdString()) << row.text.toStdString();
     EXPECT_EQ(support::readProfileValue("", "VelInfo", "PfadMessFile", QString(300, u'd')), QString(254, u'd'));
-    EXPECT_EQ(support::ProfilLesen("/nonexistent", support::ProfileFileName, "VelInfo", "PfadMessFile", "d"), "d");
 }
 
 TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers)
@@ -39,9 +39,8 @@ TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers
     QStandardPaths::setTestModeEnabled(true);
     const auto restore = qScopeGuard([home = qgetenv("HOME")] { qputenv("HOME", home), QStandardPaths::setTestModeEnabled(false); });
     const auto writeProfile = [](const QString& folder, const QByteArray& value) {
-        QDir().mkpath(folder);
-        QFile profile(QDir(folder).filePath(support::ProfileFileName));
-        return profile.open(QIODevice::WriteOnly) && profile.write("[VelInfo]\r\nPfadMessFile=" + value) > 0;
+        if (value != "-" && QDir().mkpath(folder))
+            fixtures::writeFile(QDir(folder).filePath(support::ProfileFileName), "[VelInfo]\r\nPfadMessFile=" + value);
     };
     // PfadMessFile beside the program and in the user's folder ("-": no profile there); $app and
     // $documents stand for the program's and the user's documents folder.
@@ -64,8 +63,8 @@ TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers
         EXPECT_FALSE(folders.applicationWritable) << "a missing folder is nobody's to write in";
         QDir().mkpath(folders.application + (row.velFilesBeside ? "/VelFiles" : ""));
         EXPECT_TRUE(support::programFolders(folders.application).applicationWritable);
-        ASSERT_TRUE(row.beside == "-" || writeProfile(folders.application, row.beside));
-        ASSERT_TRUE(row.inUsers == "-" || writeProfile(folders.userConfiguration, row.inUsers));
+        writeProfile(folders.application, row.beside);
+        writeProfile(folders.userConfiguration, row.inUsers);
 
         // Tests run as root, for whom every folder is writable: the answer is set here instead.
         folders.applicationWritable = row.writable;
