@@ -45,6 +45,7 @@ TEST_F(GconvertTest, ConvertsOneFileButReplacesNothingItMustKeep)
          "gconvert: old.G: " + itself.arg("./old.G") + "gconvert: 0 converted, 1 failed, 0 skipped (target exists)\n"},
         {{"--force", "old.G", "in/"}, 1,
          "gconvert: old.G: not converted: cannot write in/: Path/File access error (error 75)\n"},
+        {{"--help"}, 0, ""},
         // Usage errors
         {{}, 2, {}}, {{"old.G"}, 2, {}}, {{"old.G", "a.G", "b.G"}, 2, {}}, {{"-r", "old.G", "a.G"}, 2, {}},
         {{"-o", "missing", "old.G"}, 2, {}}, {{"-o", "."}, 2, {}}, {{"--bogus", "old.G", "new.G"}, 2, {}},

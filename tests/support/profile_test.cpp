@@ -31,6 +31,7 @@ TEST(ProfileReader, ReadsValuesAsWindowsDoes)
         EXPECT_EQ(support::readProfileValue(row.text, "VelInfo", "PfadMessFile", "default").toStdString(),
                   row.value.toStdString()) << row.text.toStdString();
     EXPECT_EQ(support::readProfileValue("", "VelInfo", "PfadMessFile", QString(300, u'd')), QString(254, u'd'));
+    EXPECT_EQ(support::ProfilLesen("/nonexistent", support::ProfileFileName, "VelInfo", "PfadMessFile", "d"), "d");
 }
 
 TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers)

@@ -149,7 +149,8 @@ TEST_F(FileConverterTest, OnlyLocalFilesAreTaken)
     EXPECT_TRUE(prompts.asked.isEmpty() && window->Command1->isEnabled() && window->Label2->text().isEmpty());
 }
 
-// Every text fits its control, the longest status text included; the window keeps its size and its icon.
+// Every text fits its control, the longest status text included; the window keeps its size, its icon
+// and its focus order.
 TEST_F(FileConverterTest, TextsFitAndTheWindowKeepsItsShape)
 {
     window->show();
@@ -167,6 +168,7 @@ TEST_F(FileConverterTest, TextsFitAndTheWindowKeepsItsShape)
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
     EXPECT_FALSE(window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(window->windowIcon().availableSizes(), QList<QSize>({{16, 16}, {32, 32}}));
+    EXPECT_EQ(window->Command1->nextInFocusChain(), window->Command2) << "the keyboard focus goes from Command1 to Command2";
 }
 
 // Command1 runs the conversion with the real dialogs and boxes: a target in a missing folder ends in
