@@ -12,11 +12,15 @@ namespace {
 
 bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
 
+QByteArray codePage(const QString& text) { return QByteArray::fromStdString(support::toWindows1252(text.toStdString())); }
+
+QString decoded(std::string_view bytes) { return QString::fromStdString(support::fromWindows1252(bytes)); }
+
 // Text the reader takes as it stands: one line, no blanks at its ends, every character in the code page.
 bool plain(const QString& text)
 {
     return !text.contains(u'\n') && !text.contains(u'\r') && (text.isEmpty() || (!isBlank(text.front()) && !isBlank(text.back())))
-           && support::fromWindows1252(support::toWindows1252(text)) == text;
+           && decoded(codePage(text).toStdString()) == text;
 }
 
 }  // namespace
@@ -34,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString value = support::readProfileValue(QByteArrayView(text), section, key, fallback);
     fuzz::require(value.size() <= 254, "a value fits the 255-character reading buffer");
     // A value is always a piece of one line of the profile, or the default.
-    const bool fromProfile = support::fromWindows1252(QByteArrayView(text)).contains(value) && !value.contains(u'\n');
+    const bool fromProfile = decoded(text).contains(value) && !value.contains(u'\n');
     fuzz::require(value == fallback.left(254) || fromProfile, "a value is one line's piece of the profile or the default");
 
     // Written as the first section of a profile, a plain value comes back whatever follows it.
@@ -42,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         && (written.front() == u'"' || written.front() == u'\'');
     if (!section.isEmpty() && !section.contains(u']') && plain(section) && !key.isEmpty() && !key.contains(u'=')
         && !key.startsWith(u'[') && plain(key) && plain(written) && !quoted) {
-        const QByteArray profile = support::toWindows1252(QStringLiteral("[%1]\r\n%2=%3\r\n").arg(section, key, written))
+        const QByteArray profile = codePage(QStringLiteral("[%1]\r\n%2=%3\r\n").arg(section, key, written))
                                    + QByteArray::fromStdString(text);
         fuzz::require(support::readProfileValue(profile, section, key, fallback) == written.left(254),
                       "a value written under a section and key is read back");

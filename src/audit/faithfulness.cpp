@@ -37,7 +37,7 @@ constexpr std::size_t OldSaveInhibitAt =
     records::wireOffset<&records::OldMeasurementRecord::Info, &records::OldInfoBlock::SaveStamp,
                         &SaveStampGroup::SaveInhibit>();
 
-std::string codePage(const QString& text) { return support::toWindows1252(text).toStdString(); }
+std::string codePage(const QString& text) { return support::toWindows1252(text.toStdString()); }
 
 std::string trimmedText(std::span<const std::uint8_t> stored)
 {
@@ -77,7 +77,7 @@ bool isSaveStamp(std::span<const std::uint8_t> stored)
     const QDate date = QDate::fromString(parts[0], u"d.MM yyyy");
     const QTime time = QTime::fromString(parts[1], u"HH:mm:ss");
     // Read back through the one routine that writes stamps, so that only its exact form passes.
-    return date.isValid() && time.isValid() && support::formatSaveStamp(date, time) == text;
+    return date.isValid() && time.isValid() && QString::fromStdString(support::formatSaveStamp({date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()})) == text;
 }
 
 std::vector<Difference> compareRecords(std::span<const std::uint8_t, records::OldRecordLength> old,

@@ -1,42 +1,50 @@
 // The words both front ends use for a file that was not converted, so that they read alike.
 #include "batch/problem_text.h"
 
-#include <QFile>
+#include "support/engine/windows1252.h"
+
+#include <cstdio>
 
 namespace batch {
 
-QString shownPath(const std::string& path)
+std::string shownPath(const std::string& path)
 {
-    QString shown;
-    for (const QChar character : QFile::decodeName(path.c_str())) {
-        if (character == u'\n') shown += QStringLiteral("\\n");
-        else if (character.category() == QChar::Other_Control)
-            shown += QStringLiteral("\\x%1").arg(character.unicode(), 2, 16, QChar(u'0'));
-        else shown += character;
+    constexpr char32_t Replacement = 0xFFFD;
+    std::string shown;
+    shown.reserve(path.size());
+    for (support::Utf8Reader reader(path); !reader.atEnd();) {
+        const char32_t character = reader.next();
+        if (character == U'\n') {
+            shown += "\\n";
+        } else if (character < 0x20 || (character >= 0x7F && character < 0xA0)) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned>(character));
+            shown += escaped;
+        } else {
+            support::appendUtf8(shown, character == support::Utf8Reader::Invalid ? Replacement : character);
+        }
     }
     return shown;
 }
 
-QString errorText(engine::FileError error)
+std::string errorText(engine::FileError error)
 {
-    return QStringLiteral("%1 (error %2)").arg(error.description()).arg(error.code());
+    return std::string(error.description()) + " (error " + std::to_string(error.code()) + ")";
 }
 
-QString problemText(const Job& job, const FileOutcome& outcome)
+std::string problemText(const Job& job, const FileOutcome& outcome)
 {
-    const QString target = shownPath(job.target);
+    const std::string target = shownPath(job.target);
     switch (outcome.reason) {
     case FileOutcome::Done: break;
-    case FileOutcome::TargetExists: return QStringLiteral("skipped: %1 exists (--force replaces it)").arg(target);
-    case FileOutcome::TargetOfEarlierFile:
-        return QStringLiteral("not converted: %1 is the target of an earlier file").arg(target);
-    case FileOutcome::TargetIsSource:
-        return QStringLiteral("not converted: the target %1 is the source file itself").arg(target);
-    case FileOutcome::MarkedNotToSave: return QStringLiteral("not converted: the record is marked not to be saved");
+    case FileOutcome::TargetExists: return "skipped: " + target + " exists (--force replaces it)";
+    case FileOutcome::TargetOfEarlierFile: return "not converted: " + target + " is the target of an earlier file";
+    case FileOutcome::TargetIsSource: return "not converted: the target " + target + " is the source file itself";
+    case FileOutcome::MarkedNotToSave: return "not converted: the record is marked not to be saved";
     case FileOutcome::FileFailure:
         if (outcome.failure->operation == engine::Operation::Loading)
-            return QStringLiteral("not converted: ") + errorText(outcome.failure->error);
-        return QStringLiteral("not converted: cannot write %1: %2").arg(target, errorText(outcome.failure->error));
+            return "not converted: " + errorText(outcome.failure->error);
+        return "not converted: cannot write " + target + ": " + errorText(outcome.failure->error);
     }
     return {};
 }

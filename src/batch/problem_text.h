@@ -3,20 +3,18 @@
 
 #include "batch/batch_conversion.h"
 
-#include <QString>
-
 #include <string>
 
 namespace batch {
 
-// A path as a line of text names it: decoded from the system's bytes, with control characters
-// escaped ("\n", "\x1b"), so that a name holding a line break still takes one line.
-QString shownPath(const std::string& path);
+// A path as a line of text names it (UTF-8): control characters escaped ("\n", "\x1b") so that a name
+// holding a line break still takes one line, and bytes that are no UTF-8 shown as U+FFFD.
+std::string shownPath(const std::string& path);
 
 // The cause of a failure as every line states it: "Overflow (error 6)".
-QString errorText(engine::FileError error);
+std::string errorText(engine::FileError error);
 
 // What is said of a file that was not converted, after its name: "not converted: Overflow (error 6)".
-QString problemText(const Job& job, const FileOutcome& outcome);
+std::string problemText(const Job& job, const FileOutcome& outcome);
 
 }  // namespace batch

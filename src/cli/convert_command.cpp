@@ -83,13 +83,13 @@ int convertFiles(const Request& request)
             .folderNotAsked =
                 [&](const std::string& path) {
                     ++refused;
-                    report.problem(batch::shownPath(path), QStringLiteral("not converted: a folder (-r converts folders)"));
+                    report.problem(QString::fromStdString(batch::shownPath(path)), QStringLiteral("not converted: a folder (-r converts folders)"));
                 },
             .folderUnreadable =
                 [&](const std::string& path, engine::FileError error) {
                     ++refused;
-                    report.problem(batch::shownPath(path),
-                                   QStringLiteral("not converted: cannot read the folder: ") + batch::errorText(error));
+                    report.problem(QString::fromStdString(batch::shownPath(path)),
+                                   QStringLiteral("not converted: cannot read the folder: ") + QString::fromStdString(batch::errorText(error)));
                 },
         };
         jobs = batch::planInto(sources, QFile::encodeName(folder).toStdString(), request.recursive, notes);

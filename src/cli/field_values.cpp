@@ -19,7 +19,8 @@ bool needsEscape(std::uint8_t byte)
 
 QString decoded(std::span<const std::uint8_t> bytes)
 {
-    return support::fromWindows1252(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return QString::fromStdString(
+        support::fromWindows1252(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
 }
 
 }  // namespace

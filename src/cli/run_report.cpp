@@ -17,7 +17,7 @@ void RunReport::passedOver(const std::string& path)
 {
     if (!settings_.listConverted) return;
     clearProgress();
-    out_ << "passed over: " << batch::shownPath(path) << '\n';
+    out_ << "passed over: " << QString::fromStdString(batch::shownPath(path)) << '\n';
     out_.flush();
 }
 
@@ -31,7 +31,7 @@ void RunReport::problem(const QString& subject, const QString& text)
 void RunReport::starting(std::size_t index, std::size_t count, const batch::Job& job)
 {
     if (!settings_.progress) return;
-    err_ << "\r\x1b[K[" << index + 1 << '/' << count << "] " << batch::shownPath(job.source);
+    err_ << "\r\x1b[K[" << index + 1 << '/' << count << "] " << QString::fromStdString(batch::shownPath(job.source));
     err_.flush();
     progressShown_ = true;
 }
@@ -39,11 +39,11 @@ void RunReport::starting(std::size_t index, std::size_t count, const batch::Job&
 void RunReport::finished(const batch::Job& job, const batch::FileOutcome& outcome)
 {
     if (outcome.result != batch::FileOutcome::Converted) {
-        problem(batch::shownPath(job.source), batch::problemText(job, outcome));
+        problem(QString::fromStdString(batch::shownPath(job.source)), QString::fromStdString(batch::problemText(job, outcome)));
     } else if (settings_.listConverted || settings_.dryRun) {
         clearProgress();
-        out_ << (settings_.dryRun ? "would convert: " : "converted: ") << batch::shownPath(job.source) << " -> "
-             << batch::shownPath(job.target) << '\n';
+        out_ << (settings_.dryRun ? "would convert: " : "converted: ") << QString::fromStdString(batch::shownPath(job.source)) << " -> "
+             << QString::fromStdString(batch::shownPath(job.target)) << '\n';
         out_.flush();
     }
 }

@@ -4,6 +4,7 @@
 
 #include "batch/batch_conversion.h"
 
+#include <QString>
 #include <QTextStream>
 
 namespace cli {

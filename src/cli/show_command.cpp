@@ -91,16 +91,16 @@ int showFiles(const std::vector<std::string>& paths, bool json)
         audit::FileImage image;
         if (const std::optional<engine::FileError> error = audit::readImage(path, image)) {
             allRead = false;
-            err << "gconvert: " << batch::shownPath(path) << ": cannot read: " << batch::errorText(*error) << '\n';
+            err << "gconvert: " << QString::fromStdString(batch::shownPath(path)) << ": cannot read: " << QString::fromStdString(batch::errorText(*error)) << '\n';
             err.flush();
             if (json)
-                files.append(QJsonObject{{QStringLiteral("file"), batch::shownPath(path)},
-                                         {QStringLiteral("error"), batch::errorText(*error)}});
+                files.append(QJsonObject{{QStringLiteral("file"), QString::fromStdString(batch::shownPath(path))},
+                                         {QStringLiteral("error"), QString::fromStdString(batch::errorText(*error))}});
             continue;
         }
         const audit::Identification layout = audit::identify(image);
         if (json) {
-            files.append(QJsonObject{{QStringLiteral("file"), batch::shownPath(path)},
+            files.append(QJsonObject{{QStringLiteral("file"), QString::fromStdString(batch::shownPath(path))},
                                      {QStringLiteral("layout"), layoutName(layout.layout)},
                                      {QStringLiteral("length"), image.length},
                                      {QStringLiteral("reason"), layoutReason(layout, image.length)},
@@ -108,7 +108,7 @@ int showFiles(const std::vector<std::string>& paths, bool json)
             continue;
         }
         if (&path != &paths.front()) out << '\n';
-        out << batch::shownPath(path) << ": " << layoutName(layout.layout) << " layout: " << layoutReason(layout, image.length)
+        out << QString::fromStdString(batch::shownPath(path)) << ": " << layoutName(layout.layout) << " layout: " << layoutReason(layout, image.length)
             << '\n';
         if (layout.layout != audit::Layout::Neither)
             out << QStringLiteral("  %1 %2  %3 %4\n").arg(u"offset").arg(u"width", 5).arg(u"field", -32).arg(u"value");

@@ -98,12 +98,12 @@ std::pair<std::string, QString> refusal(const PairCheck& check, const std::strin
                   .arg(layoutName(check.refusedAs.layout), layoutReason(check.refusedAs, check.refusedLength))
             : QString();
     switch (check.outcome) {
-    case PairCheck::OldUnreadable: return {oldPath, QStringLiteral("cannot read: ") + batch::errorText(*check.error)};
+    case PairCheck::OldUnreadable: return {oldPath, QStringLiteral("cannot read: ") + QString::fromStdString(batch::errorText(*check.error))};
     case PairCheck::NotOld: return {oldPath, QStringLiteral("not an old file") + layout};
     case PairCheck::NotNew: return {newPath, QStringLiteral("not a converted file") + layout};
     case PairCheck::NewMissing:
     case PairCheck::NewUnreadable:
-        return {newPath, QStringLiteral("cannot read: ") + batch::errorText(*check.error)
+        return {newPath, QStringLiteral("cannot read: ") + QString::fromStdString(batch::errorText(*check.error))
                              + (check.markedNotToSave ? QStringLiteral(" (the old record is marked not to be saved)")
                                                       : QString())};
     case PairCheck::Faithful:
@@ -114,8 +114,8 @@ std::pair<std::string, QString> refusal(const PairCheck& check, const std::strin
 
 QJsonObject pairJson(const PairCheck& check, const std::string& oldPath, const std::string& newPath)
 {
-    QJsonObject pair{{QStringLiteral("old"), batch::shownPath(oldPath)},
-                     {QStringLiteral("new"), batch::shownPath(newPath)},
+    QJsonObject pair{{QStringLiteral("old"), QString::fromStdString(batch::shownPath(oldPath))},
+                     {QStringLiteral("new"), QString::fromStdString(batch::shownPath(newPath))},
                      {QStringLiteral("outcome"), outcomeName(check.outcome)}};
     if (check.outcome != PairCheck::Faithful && check.outcome != PairCheck::Differing)
         pair.insert(QStringLiteral("reason"), refusal(check, oldPath, newPath).second);
@@ -139,7 +139,7 @@ int verifyPair(const std::string& oldPath, const std::string& newPath, bool json
         for (const Difference& difference : check.differences) out << differenceText(difference) << '\n';
     } else {
         const auto [path, text] = refusal(check, oldPath, newPath);
-        err << "gconvert: " << batch::shownPath(path) << ": " << text << '\n';
+        err << "gconvert: " << QString::fromStdString(batch::shownPath(path)) << ": " << text << '\n';
     }
     return check.outcome == PairCheck::Faithful ? 0 : 1;
 }
@@ -164,24 +164,24 @@ int verifyTree(const std::string& oldFolder, const std::string& newFolder, bool 
             files.append(pairJson(check, job.source, job.target));
         } else if (check.outcome == PairCheck::Differing) {
             for (const Difference& difference : check.differences)
-                out << batch::shownPath(job.target) << ": " << differenceText(difference) << '\n';
+                out << QString::fromStdString(batch::shownPath(job.target)) << ": " << differenceText(difference) << '\n';
         } else if (check.outcome == PairCheck::NewMissing) {
-            out << batch::shownPath(job.target) << ": missing"
+            out << QString::fromStdString(batch::shownPath(job.target)) << ": missing"
                 << (check.markedNotToSave ? ": the old record is marked not to be saved" : "") << '\n';
         } else if (check.outcome != PairCheck::Faithful) {
             const auto [path, text] = refusal(check, job.source, job.target);
-            out << batch::shownPath(path) << ": " << text << '\n';
+            out << QString::fromStdString(batch::shownPath(path)) << ": " << text << '\n';
         }
     }
     for (const std::string& path : tree.extra) {
-        if (json) extra.append(batch::shownPath(path));
-        else out << batch::shownPath(path) << ": extra: no old file converts to it\n";
+        if (json) extra.append(QString::fromStdString(batch::shownPath(path)));
+        else out << QString::fromStdString(batch::shownPath(path)) << ": extra: no old file converts to it\n";
     }
     for (const auto& [folder, error] : tree.unreadableFolders) {
         if (json)
-            folders.append(QJsonObject{{QStringLiteral("folder"), batch::shownPath(folder)},
-                                       {QStringLiteral("error"), batch::errorText(error)}});
-        else out << batch::shownPath(folder) << ": cannot read the folder: " << batch::errorText(error) << '\n';
+            folders.append(QJsonObject{{QStringLiteral("folder"), QString::fromStdString(batch::shownPath(folder))},
+                                       {QStringLiteral("error"), QString::fromStdString(batch::errorText(error))}});
+        else out << QString::fromStdString(batch::shownPath(folder)) << ": cannot read the folder: " << QString::fromStdString(batch::errorText(error)) << '\n';
     }
     const bool allFaithful = faithful == tree.pairs.size() && tree.extra.empty() && unreadable == 0;
     const auto count = [](std::size_t n) { return static_cast<qint64>(n); };
@@ -194,8 +194,8 @@ int verifyTree(const std::string& oldFolder, const std::string& newFolder, bool 
                                   {QStringLiteral("extra"), count(tree.extra.size())},
                                   {QStringLiteral("unreadable"), count(unreadable)},
                                   {QStringLiteral("allFaithful"), allFaithful}};
-        out << QJsonDocument(QJsonObject{{QStringLiteral("oldFolder"), batch::shownPath(oldFolder)},
-                                         {QStringLiteral("newFolder"), batch::shownPath(newFolder)},
+        out << QJsonDocument(QJsonObject{{QStringLiteral("oldFolder"), QString::fromStdString(batch::shownPath(oldFolder))},
+                                         {QStringLiteral("newFolder"), QString::fromStdString(batch::shownPath(newFolder))},
                                          {QStringLiteral("files"), files},
                                          {QStringLiteral("extra"), extra},
                                          {QStringLiteral("unreadableFolders"), folders},

@@ -8,17 +8,9 @@
 #include "support/engine/stamps.h"
 #include "support/engine/windows1252.h"
 
-#include <QFile>
-
 #include <array>
 
 namespace engine {
-namespace {
-
-std::string codePageBytes(const QString& text) { return support::toWindows1252(text).toStdString(); }
-
-}  // namespace
-
 ConversionEngine::ConversionEngine(FileCalls& calls, StampSource saveStamp)
     : calls_(calls), saveStamp_(saveStamp ? std::move(saveStamp) : StampSource(support::SpeicherStempel))
 {
@@ -39,8 +31,9 @@ void ConversionEngine::DatenKonvertieren() { convert(OldWorkingRecord, NewWorkin
 
 bool ConversionEngine::prepareForSaving(const std::string& chosenPath)
 {
-    return engine::prepareForSaving(NewWorkingRecord, codePageBytes(QFile::decodeName(chosenPath.c_str())),
-                                    codePageBytes(saveStamp_()));
+    // Paths are UTF-8 on every system the program runs on; the record holds them in its code page.
+    return engine::prepareForSaving(NewWorkingRecord, support::toWindows1252(chosenPath),
+                                    support::toWindows1252(saveStamp_()));
 }
 
 std::optional<FileError> ConversionEngine::g_DateiSpeichern(std::string& fileName, ReplacementBatch& batch)
@@ -52,7 +45,7 @@ std::optional<FileError> ConversionEngine::g_DateiSpeichern(std::string& fileNam
 
 void ConversionEngine::putBackPlaceholderStamp()
 {
-    NewWorkingRecord.Info.SaveStamp.StampText.assign(codePageBytes(support::LeerStempel()));
+    NewWorkingRecord.Info.SaveStamp.StampText.assign(support::LeerStempel());
 }
 
 }  // namespace engine

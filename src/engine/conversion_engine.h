@@ -7,7 +7,6 @@
 #include "records/new_record.h"
 #include "records/old_record.h"
 
-#include <QString>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,7 +17,7 @@ namespace engine {
 // the conversion rule; ConversionPipeline runs them in their order. Nothing here shows anything.
 class ConversionEngine {
 public:
-    using StampSource = std::function<QString()>;
+    using StampSource = std::function<std::string()>;
 
     // calls: the file layer (tests make it fail); saveStamp: the clock the save stamp is taken from.
     explicit ConversionEngine(FileCalls& calls = systemFileCalls(), StampSource saveStamp = {});

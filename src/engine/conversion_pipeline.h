@@ -20,7 +20,7 @@ struct [[nodiscard]] ConversionResult {
     std::optional<Failure> failure;
 };
 
-// Paths are the system's bytes (QFile::encodeName of a name the user typed).
+// Paths are the system's bytes, UTF-8 where the system names files in UTF-16.
 class ConversionPipeline {
 public:
     explicit ConversionPipeline(FileCalls& calls = systemFileCalls(), ConversionEngine::StampSource saveStamp = {});

@@ -5,22 +5,22 @@
 
 namespace engine {
 
-QString FileError::description() const
+std::string_view FileError::description() const
 {
     switch (number) {
-    case FileErrorNumber::Overflow: return QStringLiteral("Overflow");
-    case FileErrorNumber::BadFileName: return QStringLiteral("Bad file name or number");
-    case FileErrorNumber::FileNotFound: return QStringLiteral("File not found");
-    case FileErrorNumber::DeviceIoError: return QStringLiteral("Device I/O error");
-    case FileErrorNumber::DiskFull: return QStringLiteral("Disk full");
-    case FileErrorNumber::InputPastEndOfFile: return QStringLiteral("Input past end of file");
-    case FileErrorNumber::TooManyFiles: return QStringLiteral("Too many files");
-    case FileErrorNumber::PermissionDenied: return QStringLiteral("Permission denied");
-    case FileErrorNumber::PathFileAccessError: return QStringLiteral("Path/File access error");
-    case FileErrorNumber::PathNotFound: return QStringLiteral("Path not found");
-    case FileErrorNumber::InvalidFileFormat: return QStringLiteral("Invalid file format");
+    case FileErrorNumber::Overflow: return "Overflow";
+    case FileErrorNumber::BadFileName: return "Bad file name or number";
+    case FileErrorNumber::FileNotFound: return "File not found";
+    case FileErrorNumber::DeviceIoError: return "Device I/O error";
+    case FileErrorNumber::DiskFull: return "Disk full";
+    case FileErrorNumber::InputPastEndOfFile: return "Input past end of file";
+    case FileErrorNumber::TooManyFiles: return "Too many files";
+    case FileErrorNumber::PermissionDenied: return "Permission denied";
+    case FileErrorNumber::PathFileAccessError: return "Path/File access error";
+    case FileErrorNumber::PathNotFound: return "Path not found";
+    case FileErrorNumber::InvalidFileFormat: return "Invalid file format";
     }
-    return QStringLiteral("Path/File access error");
+    return "Path/File access error";
 }
 
 FileError fileErrorFromErrno(int errnoValue)

@@ -1,7 +1,7 @@
 // The numbered file errors every message of the tool reports, and how system errors map onto them.
 #pragma once
 
-#include <QString>
+#include <string_view>
 
 namespace engine {
 
@@ -24,7 +24,7 @@ struct FileError {
     FileErrorNumber number;
 
     int code() const { return static_cast<int>(number); }
-    QString description() const;
+    std::string_view description() const;
 
     friend bool operator==(const FileError&, const FileError&) = default;
 };

@@ -56,7 +56,7 @@ void offTheWindowThread(const std::function<void()>& work, const std::function<v
 
 QString shownBelow(const std::string& path, const std::string& folder)
 {
-    return batch::shownPath(path.starts_with(folder) ? path.substr(folder.size()) : path);
+    return QString::fromStdString(batch::shownPath(path.starts_with(folder) ? path.substr(folder.size()) : path));
 }
 
 // Notes what becomes of each file on the worker thread and shows the file at hand on the GUI thread.
@@ -93,7 +93,7 @@ public:
         } else {
             ++summary_.notConverted;
             summary_.problems.append(shownBelow(job.source, shownFrom_) + QStringLiteral(": ")
-                                     + batch::problemText(job, outcome));
+                                     + QString::fromStdString(batch::problemText(job, outcome)));
         }
     }
 
@@ -186,7 +186,7 @@ bool BatchRun::convertMany(const QStringList& paths)
                     ++summary.notConverted;
                     summary.problems.append(shownBelow(path, shownFrom)
                                             + QStringLiteral(": not converted: cannot read the folder: ")
-                                            + batch::errorText(error));
+                                            + QString::fromStdString(batch::errorText(error)));
                 },
         };
         std::vector<std::string> nativeSources;

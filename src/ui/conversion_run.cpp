@@ -22,8 +22,8 @@ constexpr std::int16_t SaveDialog = 0;
 // The name part of the path the old record stored, which may be a Windows path.
 QString storedFileNamePart(const records::Text<75>& storedName)
 {
-    const QByteArrayView bytes(storedName.bytes.data(), storedName.bytes.size());
-    const QString path = support::withoutTrailingBlanks(support::fromWindows1252(bytes)).toString();
+    const std::string_view bytes(storedName.bytes.data(), storedName.bytes.size());
+    const QString path = QString::fromStdString(support::fromWindows1252(support::withoutTrailingBlanks(bytes)));
     // 75 characters never overflow a 16-bit position.
     return support::PfadZerlegen(path).value_or(support::PathParts{}).fileName;
 }

@@ -15,7 +15,7 @@ QString signedNumber(int number)
 WarningText warningText(const engine::Failure& failure)
 {
     const QString number = signedNumber(failure.error.code());
-    const QString description = failure.error.description();
+    const QString description = QString::fromUtf8(failure.error.description());
     if (failure.operation == engine::Operation::Loading)
         return {QStringLiteral("Error: ") + QStringLiteral(" (g_DateiLaden): ") + number,
                 QStringLiteral("...at loading") + NeueZeile + description};

@@ -28,7 +28,7 @@ protected:
 
     QTemporaryDir dir;
     FaultyCalls calls;
-    engine::ConversionPipeline pipeline{calls, [] { return QString::fromLatin1(fixtures::Stamp); }};
+    engine::ConversionPipeline pipeline{calls, [] { return std::string(fixtures::Stamp); }};
     const QByteArray old = fixtures::patternedOldFile();
 };
 

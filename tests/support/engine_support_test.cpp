@@ -8,33 +8,31 @@
 
 namespace {
 
-using namespace Qt::StringLiterals;
-
 // One byte per character, '?' for what Windows-1252 lacks; every byte decodes and encodes back.
 TEST(Windows1252, EncodesOneBytePerCharacter)
 {
-    const struct { QString text; QByteArray bytes; } cases[] = {
-        {u"Grüße € Ÿ"_s, "Gr\xFC\xDF" "e \x80 \x9F"},
-        {u"日 Ā Ａ a😀b"_s, "? ? ? a?b"},          // no lookalikes; a surrogate pair is one character
-        {QString(QChar(0xD800)) + QChar(0x1A), "?\x1A"},  // a lone surrogate; SUB itself is mappable
+    const struct { std::string text; std::string bytes; } cases[] = {
+        {"Gr\u00fc\u00dfe \u20ac \u0178", "Gr\xFC\xDF" "e \x80 \x9F"},
+        {"\u65e5 \u0100 \uff21 a\U0001F600b", "? ? ? a?b"},  // no lookalikes; a character beyond 16 bits is one
+        {"\xED\xA0\x80\x1A", "???\x1A"},                     // an encoded surrogate is no text; SUB itself is mappable
+        {"\xC3(\xE2\x82", "?(??"},                           // each byte that begins no character is one '?'
     };
-    for (const auto& row : cases) EXPECT_EQ(support::toWindows1252(row.text), row.bytes) << row.text.toStdString();
-    QByteArray allBytes(256, '\0');
+    for (const auto& row : cases) EXPECT_EQ(support::toWindows1252(row.text), row.bytes) << row.text;
+    std::string allBytes(256, '\0');
     std::iota(allBytes.begin(), allBytes.end(), char(0));
-    const QString decoded = support::fromWindows1252(allBytes);
-    EXPECT_EQ(decoded.size(), 256);
-    EXPECT_EQ(decoded.at(0x80), QChar(0x20AC));
+    const std::string decoded = support::fromWindows1252(allBytes);
+    EXPECT_EQ(decoded.find("\u20ac"), 0x80u);  // the euro sign is the first byte past ASCII
     EXPECT_EQ(support::toWindows1252(decoded), allBytes);
 }
 
 // Day without leading zero, two-digit month, 24-hour time; names lose trailing blanks only.
 TEST(SaveStampAndNames, FormatsAndTrims)
 {
-    const struct { QDate date; QTime time; QString stamp; } cases[] = {
-        {{2027, 3, 5}, {9, 5, 7}, "5.03 2027 / 09:05:07"},
-        {{2026, 12, 24}, {18, 30, 0}, "24.12 2026 / 18:30:00"},
+    const struct { support::StampMoment moment; std::string stamp; } cases[] = {
+        {{2027, 3, 5, 9, 5, 7}, "5.03 2027 / 09:05:07"},
+        {{2026, 12, 24, 18, 30, 0}, "24.12 2026 / 18:30:00"},
     };
-    for (const auto& row : cases) EXPECT_EQ(support::formatSaveStamp(row.date, row.time), row.stamp);
+    for (const auto& row : cases) EXPECT_EQ(support::formatSaveStamp(row.moment), row.stamp);
     EXPECT_EQ(support::withoutTrailingBlanks(std::string_view(" a b \t  ")), " a b \t");
     EXPECT_EQ(support::withoutTrailingBlanks(std::string_view("   ")), "");
 }

@@ -44,7 +44,7 @@ protected:
         window = std::make_unique<ui::FileConverter>(pipeline, dir.path(), prompts, [this] {
             return std::make_unique<engine::ConversionPipeline>(engine::systemFileCalls(), [this] {
                 if (++saves == heldSave) (void)release.try_acquire_for(std::chrono::seconds(10));
-                return QString(fixtures::Stamp);
+                return std::string(fixtures::Stamp);
             });
         });
     }
@@ -80,7 +80,7 @@ protected:
     Prompts prompts;
     std::atomic<int> saves = 0, heldSave = 0;
     std::binary_semaphore release{0};
-    engine::ConversionPipeline pipeline{engine::systemFileCalls(), [] { return QString(fixtures::Stamp); }};
+    engine::ConversionPipeline pipeline{engine::systemFileCalls(), [] { return std::string(fixtures::Stamp); }};
     std::unique_ptr<ui::FileConverter> window;
 };
 

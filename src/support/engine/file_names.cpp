@@ -3,13 +3,6 @@
 
 namespace support {
 
-QStringView withoutTrailingBlanks(QStringView name)
-{
-    while (name.endsWith(u' '))
-        name.chop(1);
-    return name;
-}
-
 std::string withoutTrailingBlanks(std::string_view name)
 {
     return std::string(name.substr(0, name.find_last_not_of(' ') + 1));

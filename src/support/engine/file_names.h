@@ -1,7 +1,6 @@
 // The rule by which the program takes a file name it is given.
 #pragma once
 
-#include <QStringView>
 #include <string>
 #include <string_view>
 
@@ -9,7 +8,6 @@ namespace support {
 
 // A name as the program takes and saves it: without the blanks at its end (spaces only; any other
 // white space belongs to the name).
-QStringView withoutTrailingBlanks(QStringView name);
 std::string withoutTrailingBlanks(std::string_view name);
 
 }  // namespace support

@@ -1,19 +1,23 @@
 // The save stamp written into a record before it is saved, and its placeholder.
 #pragma once
 
-#include <QDate>
-#include <QString>
-#include <QTime>
+#include <string>
 
 namespace support {
 
+// A moment of the local calendar and clock, as the stamp shows it.
+struct StampMoment {
+    int year, month, day;
+    int hour, minute, second;
+};
+
 // "d.mm yyyy / hh:mm:ss", e.g. "5.03 2027 / 09:05:07".
-QString formatSaveStamp(QDate date, QTime time);
+std::string formatSaveStamp(const StampMoment& moment);
 
 // The stamp for the present moment; date and time come from two readings of the clock.
-QString SpeicherStempel();
+std::string SpeicherStempel();
 
 // "--.--- ---- / --:--:--", put back into a record whose save failed.
-QString LeerStempel();
+std::string LeerStempel();
 
 }  // namespace support

@@ -1,7 +1,6 @@
 // Asks the user for a file name through a preset dialog until the name carries the filter's extension.
 #include "support/window/file_dialog.h"
 
-#include "support/engine/file_names.h"
 #include "support/window/path_split.h"
 
 #include <QStringView>
@@ -19,6 +18,13 @@ constexpr std::uint32_t OpenFlags =
 // No FileMustExist: the converted file is saved under a name that does not exist yet.
 constexpr std::uint32_t SaveFlags =
     dialog_flags::OverwritePrompt | dialog_flags::HideReadOnly | dialog_flags::PathMustExist;
+
+// Names lose the blanks at their end, as the engine takes them (spaces only).
+QStringView withoutTrailingBlanks(QStringView name)
+{
+    while (name.endsWith(u' ')) name.chop(1);
+    return name;
+}
 
 QStringView fileNamePart(QStringView path)
 {

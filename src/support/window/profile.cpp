@@ -78,7 +78,8 @@ QString messPfadIn(const ProgramFolders& folders, const QString& configuredFolde
 QString readProfileValue(QByteArrayView profileText, const QString& section, const QString& key,
                          const QString& defaultValue)
 {
-    const QString text = fromWindows1252(profileText);
+    const QString text = QString::fromStdString(
+        fromWindows1252(std::string_view(profileText.data(), static_cast<std::size_t>(profileText.size()))));
     bool inSection = false;
     for (QStringView line : QStringTokenizer(text, u'\n')) {
         if (line.endsWith(u'\r'))
