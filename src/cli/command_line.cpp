@@ -5,11 +5,13 @@
 #include <QFile>
 #include <QTextStream>
 
+#include <iostream>
+
 namespace cli {
 
-int usageError(const QString& message)
+int usageError(std::string_view message)
 {
-    QTextStream(stderr) << "gconvert: " << message << "\nTry 'gconvert --help' for more information.\n";
+    std::cerr << "gconvert: " << message << "\nTry 'gconvert --help' for more information.\n";
     return ExitUsage;
 }
 
@@ -58,7 +60,7 @@ std::variant<Request, int> readCommandLine(int argc, const char* const argv[])
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("OLD.G NEW.G, or with -o the old files."),
                                  QStringLiteral("files..."));
 
-    if (!parser.parse(arguments)) return usageError(parser.errorText());
+    if (!parser.parse(arguments)) return usageError(parser.errorText().toStdString());
     if (parser.isSet(help)) parser.showHelp(ExitAllDone);
     if (parser.isSet(version)) parser.showVersion();
 
@@ -71,8 +73,8 @@ std::variant<Request, int> readCommandLine(int argc, const char* const argv[])
         while (next < argc && arguments[next] != file) ++next;
         request.files.push_back(next < argc ? std::string(argv[next++]) : QFile::encodeName(file).toStdString());
     }
-    if (parser.isSet(outputFolder)) request.outputFolder = parser.value(outputFolder);
-    if (parser.isSet(filesFrom)) request.nameList = parser.value(filesFrom);
+    if (parser.isSet(outputFolder)) request.outputFolder = QFile::encodeName(parser.value(outputFolder)).toStdString();
+    if (parser.isSet(filesFrom)) request.nameList = QFile::encodeName(parser.value(filesFrom)).toStdString();
     request.recursive = parser.isSet(recursive);
     request.force = parser.isSet(force);
     request.dryRun = parser.isSet(dryRun);
@@ -81,24 +83,24 @@ std::variant<Request, int> readCommandLine(int argc, const char* const argv[])
 
     const std::size_t count = request.files.size();
     if (parser.isSet(show) && parser.isSet(verify))
-        return usageError(QStringLiteral("give either --show or --verify, not both"));
+        return usageError("give either --show or --verify, not both");
     if (request.command != Request::Convert && (request.outputFolder || request.nameList))
-        return usageError(QStringLiteral("--show and --verify go without -o and --files0-from"));
-    if (request.command == Request::Show && count == 0) return usageError(QStringLiteral("no files to show"));
+        return usageError("--show and --verify go without -o and --files0-from");
+    if (request.command == Request::Show && count == 0) return usageError("no files to show");
     if (request.command == Request::Verify && count != 2)
-        return usageError(QStringLiteral("--verify takes OLD and NEW"));
+        return usageError("--verify takes OLD and NEW");
     if (request.command == Request::Convert && request.json)
-        return usageError(QStringLiteral("--json goes with --show or --verify"));
+        return usageError("--json goes with --show or --verify");
     if (request.command != Request::Convert) return request;
 
     if (request.nameList && count > 0)
-        return usageError(QStringLiteral("files to convert given with --files0-from as well"));
+        return usageError("files to convert given with --files0-from as well");
     if (!request.outputFolder && (request.recursive || request.nameList))
-        return usageError(QStringLiteral("-r and --files0-from need -o DIR"));
+        return usageError("-r and --files0-from need -o DIR");
     if (!request.outputFolder && count != 2)
-        return usageError(QStringLiteral("give OLD.G and NEW.G, or -o DIR and the old files"));
+        return usageError("give OLD.G and NEW.G, or -o DIR and the old files");
     if (request.outputFolder && count == 0 && !request.nameList)
-        return usageError(QStringLiteral("no files to convert"));
+        return usageError("no files to convert");
     return request;
 }
 

@@ -1,10 +1,9 @@
 // What gconvert is asked to do, read from its arguments.
 #pragma once
 
-#include <QString>
-
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -17,8 +16,8 @@ inline constexpr int ExitUsage = 2;
 struct Request {
     enum Command { Convert, Show, Verify } command = Convert;
     std::vector<std::string> files;  // the system's bytes
-    std::optional<QString> outputFolder;
-    std::optional<QString> nameList;  // --files0-from; "-" is standard input
+    std::optional<std::string> outputFolder;  // the system's bytes, as the files
+    std::optional<std::string> nameList;      // --files0-from; "-" is standard input
     bool recursive = false, force = false, dryRun = false, verbose = false, json = false;
 };
 
@@ -28,6 +27,6 @@ struct Request {
 std::variant<Request, int> readCommandLine(int argc, const char* const argv[]);
 
 // Reports a mistake on the command line; returns the exit status for it.
-int usageError(const QString& message);
+int usageError(std::string_view message);
 
 }  // namespace cli

@@ -66,16 +66,16 @@ int convertFiles(const Request& request)
     if (!request.outputFolder) {
         jobs.push_back({request.files[0], request.files[1]});
     } else {
-        const QString folder = *request.outputFolder;
+        const QString folder = QFile::decodeName(request.outputFolder->c_str());
         const QFileInfo folderInfo(folder);
         // A tree goes into folders made as needed, the output folder among them.
         if (folderInfo.exists() ? !folderInfo.isDir() : !request.recursive)
-            return usageError(folder + (folderInfo.exists() ? QStringLiteral(": not a folder")
-                                                            : QStringLiteral(": no such folder")));
+            return usageError(*request.outputFolder + (folderInfo.exists() ? ": not a folder" : ": no such folder"));
         std::vector<std::string> sources = request.files;
         if (request.nameList) {
-            const std::optional<std::vector<std::string>> listed = readNameList(*request.nameList);
-            if (!listed) return usageError(*request.nameList + QStringLiteral(": cannot read the list"));
+            const std::optional<std::vector<std::string>> listed =
+                readNameList(QFile::decodeName(request.nameList->c_str()));
+            if (!listed) return usageError(*request.nameList + ": cannot read the list");
             sources = *listed;
         }
         const batch::PlanNotes notes{

@@ -23,7 +23,7 @@ int main(int argc, char* argv[])
         if (!request.recursive) return cli::verifyPair(request.files[0], request.files[1], request.json);
         for (const std::string& folder : request.files)
             if (!QFileInfo(QFile::decodeName(folder.c_str())).isDir())
-                return cli::usageError(QFile::decodeName(folder.c_str()) + QStringLiteral(": not a folder"));
+                return cli::usageError(folder + ": not a folder");
         return cli::verifyTree(request.files[0], request.files[1], request.json);
     case cli::Request::Convert: break;
     }
