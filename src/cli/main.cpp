@@ -4,16 +4,11 @@
 #include "cli/show_command.h"
 #include "cli/verify_command.h"
 
-#include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
+#include <filesystem>
+#include <system_error>
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("gconvert"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(FILECONVERTER_VERSION));
-
     const std::variant<cli::Request, int> read = cli::readCommandLine(argc, argv);
     if (const int* exitStatus = std::get_if<int>(&read)) return *exitStatus;
     const cli::Request& request = std::get<cli::Request>(read);
@@ -21,9 +16,10 @@ int main(int argc, char* argv[])
     case cli::Request::Show: return cli::showFiles(request.files, request.json);
     case cli::Request::Verify:
         if (!request.recursive) return cli::verifyPair(request.files[0], request.files[1], request.json);
-        for (const std::string& folder : request.files)
-            if (!QFileInfo(QFile::decodeName(folder.c_str())).isDir())
-                return cli::usageError(folder + ": not a folder");
+        for (const std::string& folder : request.files) {
+            std::error_code error;
+            if (!std::filesystem::is_directory(folder, error)) return cli::usageError(folder + ": not a folder");
+        }
         return cli::verifyTree(request.files[0], request.files[1], request.json);
     case cli::Request::Convert: break;
     }
