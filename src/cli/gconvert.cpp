@@ -1,4 +1,6 @@
 // gconvert: converts old measurement files to the new layout from a terminal, without a window.
+#include "cli/gconvert.h"
+
 #include "cli/command_line.h"
 #include "cli/convert_command.h"
 #include "cli/show_command.h"
@@ -7,7 +9,9 @@
 #include <filesystem>
 #include <system_error>
 
-int main(int argc, char* argv[])
+namespace cli {
+
+int gconvert(int argc, const char* const argv[])
 {
     const std::variant<cli::Request, int> read = cli::readCommandLine(argc, argv);
     if (const int* exitStatus = std::get_if<int>(&read)) return *exitStatus;
@@ -25,3 +29,5 @@ int main(int argc, char* argv[])
     }
     return cli::convertFiles(request);
 }
+
+}  // namespace cli
