@@ -1,6 +1,7 @@
 // Converts the jobs of a plan one after another through the one pipeline and tells what became of each.
 #include "batch/batch_conversion.h"
 
+#include "batch/existing_target.h"
 #include "support/engine/file_names.h"
 
 #include <sys/stat.h>
@@ -54,12 +55,10 @@ FileOutcome failedSaving(engine::FileError error)
 // What stands at the target may decide the file's fate before its source is read.
 std::optional<FileOutcome> outcomeForTarget(const std::string& target, const Job& job, bool replaceExisting)
 {
-    // Something at the target, a dangling link included, is something the user may want to keep.
-    struct stat atTarget {};
-    if (::lstat(target.c_str(), &atTarget) != 0) return std::nullopt;
-    if (S_ISLNK(atTarget.st_mode)) ::stat(target.c_str(), &atTarget);
-    if (sameFile(atTarget, job.source)) return failed(FileOutcome::TargetIsSource);
-    if (S_ISDIR(atTarget.st_mode)) return failedSaving({FileErrorNumber::PathFileAccessError});
+    const std::optional<struct stat> atTarget = standingAt(target);
+    if (!atTarget) return std::nullopt;
+    if (sameFile(*atTarget, job.source)) return failed(FileOutcome::TargetIsSource);
+    if (S_ISDIR(atTarget->st_mode)) return failedSaving({FileErrorNumber::PathFileAccessError});
     if (!replaceExisting) return FileOutcome{FileOutcome::Skipped, FileOutcome::TargetExists, std::nullopt};
     return std::nullopt;
 }

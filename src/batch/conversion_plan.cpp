@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 
 namespace batch {
 namespace {
@@ -42,8 +43,24 @@ Entry::Kind kindOf(const std::string& path, unsigned char type)
     return Entry::File;
 }
 
-// Walks a folder in name order, depth first, so that a run and its rerun go the same way.
-void walk(const std::string& folder, const std::string& into, std::vector<Job>& jobs, const PlanNotes& notes)
+// A folder as the system knows it, however a path spells it or a link leads to it.
+struct FolderId {
+    dev_t device;
+    ino_t inode;
+};
+
+bool isTheFolder(const std::string& path, const std::optional<FolderId>& folder)
+{
+    struct stat status {};
+    return folder && ::lstat(path.c_str(), &status) == 0 && status.st_dev == folder->device
+           && status.st_ino == folder->inode;
+}
+
+// Walks a folder in name order, depth first, so that a run and its rerun go the same way. The output
+// folder is left out where it lies inside the tree: a rerun would otherwise take the files it wrote
+// for old ones.
+void walk(const std::string& folder, const std::string& into, std::vector<Job>& jobs, const PlanNotes& notes,
+          const std::optional<FolderId>& output)
 {
     DIR* listing = ::opendir(folder.c_str());
     if (listing == nullptr) {
@@ -59,7 +76,9 @@ void walk(const std::string& folder, const std::string& into, std::vector<Job>& 
     std::ranges::sort(entries, {}, &Entry::name);
     for (const Entry& entry : entries) {
         const std::string path = folder + '/' + entry.name;
-        if (entry.kind == Entry::Folder) walk(path, into + entry.name + '/', jobs, notes);
+        if (entry.kind == Entry::Folder) {
+            if (!isTheFolder(path, output)) walk(path, into + entry.name + '/', jobs, notes, output);
+        }
         else if (entry.kind == Entry::File && isMeasurementFileName(entry.name))
             jobs.push_back({path, into + entry.name});
         else notes.passedOver(path);
@@ -77,6 +96,9 @@ std::vector<Job> planInto(const std::vector<std::string>& sources, const std::st
                           const PlanNotes& notes)
 {
     const std::string into = withoutTrailingSlashes(destination) + (destination == "/" ? "" : "/");
+    // Not there yet, it is made by the run: then no folder inside a source can be it.
+    std::optional<FolderId> output;
+    if (struct stat status {}; ::stat(destination.c_str(), &status) == 0) output = FolderId{status.st_dev, status.st_ino};
     std::vector<Job> jobs;
     for (const std::string& source : sources) {
         struct stat status {};
@@ -86,7 +108,7 @@ std::vector<Job> planInto(const std::vector<std::string>& sources, const std::st
         } else if (!recursive) {
             notes.folderNotAsked(source);
         } else {
-            walk(withoutTrailingSlashes(source), into, jobs, notes);
+            walk(withoutTrailingSlashes(source), into, jobs, notes, output);
         }
     }
     return jobs;
@@ -95,10 +117,11 @@ std::vector<Job> planInto(const std::vector<std::string>& sources, const std::st
 std::vector<std::string> splitNulSeparated(const std::string& list)
 {
     std::vector<std::string> names;
+    // Each name ends in a NUL, the last one may go without; two in a row hold an empty name, which the
+    // run refuses by its place in the list.
     for (std::size_t start = 0; start < list.size();) {
         const std::size_t end = std::min(list.find('\0', start), list.size());
-        // Two separators in a row name nothing.
-        if (end > start) names.push_back(list.substr(start, end - start));
+        names.push_back(list.substr(start, end - start));
         start = end + 1;
     }
     return names;

@@ -29,11 +29,13 @@ bool isMeasurementFileName(const std::string& name);
 // The jobs that convert sources into the folder destination. A file goes under its own name; with
 // recursive, a folder's measurement files go to the same places relative to it beneath destination
 // (old/a/b.G into destination/a/b.G), links to files are followed, links to folders are not, and
-// other files are passed over. A folder without recursive is refused.
+// other files are passed over. A folder without recursive is refused. Where destination exists, a
+// walk leaves it out of the trees it lies in.
 std::vector<Job> planInto(const std::vector<std::string>& sources, const std::string& destination, bool recursive,
                           const PlanNotes& notes);
 
-// The names of a NUL-separated list, as `find -print0` writes it; empty names are left out.
+// The names of a NUL-separated list, as `find -print0` writes it, empty ones included: a NUL ends each
+// name, so a list that ends in one has no empty last name.
 std::vector<std::string> splitNulSeparated(const std::string& list);
 
 }  // namespace batch

@@ -1,18 +1,16 @@
 // gconvert's conversions: one file, or many into a folder, with one line per file not converted.
 #include "cli/convert_command.h"
 
-#include "batch/batch_conversion.h"
+#include "batch/batch_session.h"
 #include "batch/conversion_plan.h"
-#include "batch/problem_text.h"
 #include "cli/run_report.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <signal.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <iterator>
 
@@ -40,15 +38,18 @@ void endBySignal(int signal)
 }
 
 // The names of a NUL-separated list in a file, or on standard input for "-".
-std::optional<std::vector<std::string>> readNameList(const QString& listFile)
+std::optional<std::vector<std::string>> readNameList(const std::string& listFile)
 {
     std::string list;
-    if (listFile == u"-") {
+    if (listFile == "-") {
         list.assign(std::istreambuf_iterator<char>(std::cin), {});
     } else {
-        QFile file(listFile);
-        if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-        list = file.readAll().toStdString();
+        // A folder opens as a stream that reads nothing: it is no list.
+        std::error_code error;
+        std::ifstream file(listFile, std::ios::binary);
+        if (!file || std::filesystem::is_directory(listFile, error)) return std::nullopt;
+        list.assign(std::istreambuf_iterator<char>(file), {});
+        if (file.bad()) return std::nullopt;
     }
     return batch::splitNulSeparated(list);
 }
@@ -61,49 +62,35 @@ int convertFiles(const Request& request)
                       .summary = request.outputFolder.has_value(),
                       .listConverted = request.verbose,
                       .dryRun = request.dryRun});
-    std::vector<batch::Job> jobs;
-    std::size_t refused = 0;
+    std::optional<batch::BatchSession> session;
     if (!request.outputFolder) {
-        jobs.push_back({request.files[0], request.files[1]});
+        session.emplace(std::vector<batch::Job>{{request.files[0], request.files[1]}}, report);
     } else {
-        const QString folder = QFile::decodeName(request.outputFolder->c_str());
-        const QFileInfo folderInfo(folder);
+        const std::string& folder = *request.outputFolder;
+        std::error_code error;
+        const std::filesystem::file_status status = std::filesystem::status(folder, error);
+        const bool exists = !error && std::filesystem::exists(status);
         // A tree goes into folders made as needed, the output folder among them.
-        if (folderInfo.exists() ? !folderInfo.isDir() : !request.recursive)
-            return usageError(*request.outputFolder + (folderInfo.exists() ? ": not a folder" : ": no such folder"));
+        if (exists ? !std::filesystem::is_directory(status) : !request.recursive)
+            return usageError(folder + (exists ? ": not a folder" : ": no such folder"));
         std::vector<std::string> sources = request.files;
         if (request.nameList) {
-            const std::optional<std::vector<std::string>> listed =
-                readNameList(QFile::decodeName(request.nameList->c_str()));
+            std::optional<std::vector<std::string>> listed = readNameList(*request.nameList);
             if (!listed) return usageError(*request.nameList + ": cannot read the list");
-            sources = *listed;
+            sources = std::move(*listed);
         }
-        const batch::PlanNotes notes{
-            .passedOver = [&](const std::string& path) { report.passedOver(path); },
-            .folderNotAsked =
-                [&](const std::string& path) {
-                    ++refused;
-                    report.problem(QString::fromStdString(batch::shownPath(path)), QStringLiteral("not converted: a folder (-r converts folders)"));
-                },
-            .folderUnreadable =
-                [&](const std::string& path, engine::FileError error) {
-                    ++refused;
-                    report.problem(QString::fromStdString(batch::shownPath(path)),
-                                   QStringLiteral("not converted: cannot read the folder: ") + QString::fromStdString(batch::errorText(error)));
-                },
-        };
-        jobs = batch::planInto(sources, QFile::encodeName(folder).toStdString(), request.recursive, notes);
+        session.emplace(std::move(sources), batch::SessionSettings{.recursive = request.recursive, .measurementFilesOnly = false, .nameList = request.nameList},
+                        report);
+        session->planInto(folder);
     }
 
     engine::ConversionPipeline pipeline;
     catchStopSignals();
-    batch::RunTotals totals = batch::runBatch(
-        pipeline, jobs, {.replaceExisting = request.force, .dryRun = request.dryRun, .makeFolders = request.recursive},
-        report, [] { return stopSignal != 0; });
-    totals.failed += refused;
+    const batch::RunTotals totals =
+        session->run(pipeline, request.force, request.dryRun, [] { return stopSignal != 0; });
     report.summarise(totals);
     if (stopSignal != 0) endBySignal(stopSignal);
-    return totals.converted == jobs.size() && refused == 0 ? ExitAllDone : ExitNotAllDone;
+    return session->allConverted(totals) ? ExitAllDone : ExitNotAllDone;
 }
 
 }  // namespace cli

@@ -3,72 +3,64 @@
 
 #include "batch/problem_text.h"
 
-
-#include <cstdio>
+#include <iostream>
 
 namespace cli {
-namespace {
 
-}  // namespace
-
-RunReport::RunReport(Settings settings) : out_(stdout), err_(stderr), settings_(settings) {}
+using batch::shownPath;
 
 void RunReport::passedOver(const std::string& path)
 {
     if (!settings_.listConverted) return;
     clearProgress();
-    out_ << "passed over: " << QString::fromStdString(batch::shownPath(path)) << '\n';
-    out_.flush();
+    std::cout << "passed over: " << shownPath(path) << '\n' << std::flush;
 }
 
-void RunReport::problem(const QString& subject, const QString& text)
+void RunReport::refused(const std::string& subject, const std::string& problem) { this->problem(subject, problem); }
+
+void RunReport::problem(const std::string& subject, const std::string& problem)
 {
     clearProgress();
-    err_ << "gconvert: " << subject << ": " << text << '\n';
-    err_.flush();
+    std::cerr << "gconvert: " << shownPath(subject) << ": " << problem << '\n' << std::flush;
 }
 
 void RunReport::starting(std::size_t index, std::size_t count, const batch::Job& job)
 {
     if (!settings_.progress) return;
-    err_ << "\r\x1b[K[" << index + 1 << '/' << count << "] " << QString::fromStdString(batch::shownPath(job.source));
-    err_.flush();
+    std::cerr << "\r\x1b[K[" << index + 1 << '/' << count << "] " << shownPath(job.source) << std::flush;
     progressShown_ = true;
 }
 
 void RunReport::finished(const batch::Job& job, const batch::FileOutcome& outcome)
 {
     if (outcome.result != batch::FileOutcome::Converted) {
-        problem(QString::fromStdString(batch::shownPath(job.source)), QString::fromStdString(batch::problemText(job, outcome)));
+        problem(job.source, batch::problemText(job, outcome));
     } else if (settings_.listConverted || settings_.dryRun) {
         clearProgress();
-        out_ << (settings_.dryRun ? "would convert: " : "converted: ") << QString::fromStdString(batch::shownPath(job.source)) << " -> "
-             << QString::fromStdString(batch::shownPath(job.target)) << '\n';
-        out_.flush();
+        std::cout << (settings_.dryRun ? "would convert: " : "converted: ") << shownPath(job.source) << " -> "
+                  << shownPath(job.target) << '\n' << std::flush;
     }
 }
 
 void RunReport::interrupted(std::size_t notBegun, std::size_t count)
 {
     clearProgress();
-    err_ << "gconvert: interrupted: " << notBegun << " of " << count << " files not begun\n";
-    err_.flush();
+    std::cerr << "gconvert: interrupted: " << notBegun << " of " << count << " files not begun\n" << std::flush;
 }
 
 void RunReport::summarise(const batch::RunTotals& totals)
 {
     clearProgress();
     if (settings_.summary)
-        err_ << "gconvert: " << (settings_.dryRun ? "dry run: " : "") << totals.converted << " converted, "
-             << totals.failed << " failed, " << totals.skipped << " skipped (target exists)\n";
-    err_.flush();
+        std::cerr << "gconvert: " << (settings_.dryRun ? "dry run: " : "") << totals.converted << " converted, "
+                  << totals.failed << " failed, " << totals.skipped << " skipped (target exists)\n";
+    std::cerr << std::flush;
 }
 
 void RunReport::clearProgress()
 {
     if (!progressShown_) return;
-    err_ << "\r\x1b[K";
-    err_.flush();
+    std::cerr << "\r\x1b[K" << std::flush;
     progressShown_ = false;
 }
 

@@ -2,14 +2,13 @@
 // terminal, a line on standard output per converted file when asked, and one summary.
 #pragma once
 
-#include "batch/batch_conversion.h"
+#include "batch/batch_session.h"
 
-#include <QString>
-#include <QTextStream>
+#include <string>
 
 namespace cli {
 
-class RunReport : public batch::BatchListener {
+class RunReport : public batch::SessionListener {
 public:
     struct Settings {
         bool progress = false;  // a running count, worth it only where a person watches a terminal
@@ -17,10 +16,10 @@ public:
         bool listConverted = false;
         bool dryRun = false;
     };
-    explicit RunReport(Settings settings);
+    explicit RunReport(Settings settings) : settings_(settings) {}
 
-    void passedOver(const std::string& path);
-    void problem(const QString& subject, const QString& text);
+    void passedOver(const std::string& path) override;
+    void refused(const std::string& subject, const std::string& problem) override;
 
     void starting(std::size_t index, std::size_t count, const batch::Job& job) override;
     void finished(const batch::Job& job, const batch::FileOutcome& outcome) override;
@@ -28,10 +27,10 @@ public:
     void summarise(const batch::RunTotals& totals);
 
 private:
+    // One line on standard error: "gconvert: SUBJECT: PROBLEM".
+    void problem(const std::string& subject, const std::string& problem);
     void clearProgress();
 
-    QTextStream out_;
-    QTextStream err_;
     Settings settings_;
     bool progressShown_ = false;
 };

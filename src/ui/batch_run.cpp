@@ -1,7 +1,8 @@
 // The window's run over dropped files and folders: many files converted into one folder on a worker thread.
 #include "ui/batch_run.h"
 
-#include "batch/batch_conversion.h"
+#include "batch/batch_session.h"
+#include "batch/conversion_plan.h"
 #include "batch/problem_text.h"
 
 #include <QDir>
@@ -12,9 +13,6 @@
 #include <QThread>
 #include <QTimer>
 
-#include <sys/stat.h>
-
-#include <algorithm>
 #include <atomic>
 #include <mutex>
 
@@ -30,11 +28,12 @@ std::string withSlash(const std::string& folder) { return folder.ends_with('/') 
 
 // The deepest folder that holds every dropped path, ending in '/'. Files are named from there
 // down, as the file manager they were dropped from shows them: "in/big.G" for big.G in a folder in.
-std::string commonFolder(const QStringList& paths)
+std::string commonFolder(const std::vector<std::string>& paths)
 {
-    std::string common = withSlash(native(QFileInfo(paths.value(0)).path()));
-    for (const QString& path : paths) {
-        const std::string folder = withSlash(native(QFileInfo(path).path()));
+    const auto folderOf = [](const std::string& path) { return withSlash(path.substr(0, path.rfind('/') + 1)); };
+    std::string common = paths.empty() ? "/" : folderOf(paths.front());
+    for (const std::string& path : paths) {
+        const std::string folder = folderOf(path);
         while (!folder.starts_with(common)) common.erase(common.rfind('/', common.size() - 2) + 1);
     }
     return common;
@@ -62,7 +61,7 @@ QString shownBelow(const std::string& path, const std::string& folder)
 // Notes what becomes of each file on the worker thread and shows the file at hand on the GUI thread.
 // At most one report waits in the event loop at a time and the dialog changes at most every
 // ProgressIntervalMs, so that a run of small files neither floods nor busies the event loop.
-class ProgressRelay : public batch::BatchListener {
+class ProgressRelay : public batch::SessionListener {
 public:
     ProgressRelay(BatchPrompts& prompts, std::string shownFrom, BatchSummary& summary)
         : prompts_(prompts), shownFrom_(std::move(shownFrom)), summary_(summary)
@@ -91,10 +90,14 @@ public:
         } else if (outcome.result == batch::FileOutcome::Skipped) {
             ++summary_.skipped;
         } else {
-            ++summary_.notConverted;
-            summary_.problems.append(shownBelow(job.source, shownFrom_) + QStringLiteral(": ")
-                                     + QString::fromStdString(batch::problemText(job, outcome)));
+            refused(job.source, batch::problemText(job, outcome));
         }
+    }
+
+    void refused(const std::string& subject, const std::string& problem) override
+    {
+        ++summary_.notConverted;
+        summary_.problems.append(shownBelow(subject, shownFrom_) + QStringLiteral(": ") + QString::fromStdString(problem));
     }
 
     void interrupted(std::size_t notBegun, std::size_t /*count*/) override { summary_.notBegun = notBegun; }
@@ -159,64 +162,31 @@ void BatchRun::convertDropped(RunView& view, const QStringList& paths)
 bool BatchRun::convertMany(const QStringList& paths)
 {
     BatchSummary summary;
-    QStringList dropped;
-    for (const QString& path : paths) dropped.append(QDir::cleanPath(path));
-    const std::string shownFrom = commonFolder(dropped);
-    QStringList sources;
-    for (const QString& path : dropped) {
-        const QFileInfo source(path);
-        // Named by the user, unlike the other files of a folder, so not passed over in silence.
-        if (source.isDir() || batch::isMeasurementFileName(native(source.fileName()))) {
-            sources.append(path);
-        } else {
-            ++summary.notConverted;
-            summary.problems.append(shownBelow(native(path), shownFrom)
-                                    + QStringLiteral(": not converted: not a measurement file"));
-        }
-    }
-    if (!sources.isEmpty()) {
+    std::vector<std::string> sources;
+    for (const QString& path : paths) sources.push_back(native(QDir::cleanPath(path)));
+    ProgressRelay relay(prompts_, commonFolder(sources), summary);
+    batch::BatchSession session(std::move(sources), {.recursive = true, .measurementFilesOnly = true, .nameList = std::nullopt}, relay);
+    if (session.anySource()) {
         const QString folder = prompts_.targetFolder(measurementFolder_());
         if (folder.isEmpty()) return false;
-
-        const batch::PlanNotes notes{
-            .passedOver = [](const std::string&) {},
-            .folderNotAsked = [](const std::string&) {},
-            .folderUnreadable =
-                [&](const std::string& path, engine::FileError error) {
-                    ++summary.notConverted;
-                    summary.problems.append(shownBelow(path, shownFrom)
-                                            + QStringLiteral(": not converted: cannot read the folder: ")
-                                            + QString::fromStdString(batch::errorText(error)));
-                },
-        };
-        std::vector<std::string> nativeSources;
-        for (const QString& source : sources) nativeSources.push_back(native(source));
         // Walking a large tree and looking at each target take a while, on a network folder above all.
-        std::vector<batch::Job> jobs;
-        std::ptrdiff_t existing = 0;
+        std::size_t existing = 0;
         offTheWindowThread([&] {
-            jobs = batch::planInto(nativeSources, native(folder), true, notes);
-            // Anything at a target, a dangling link included, is something the user may want to keep.
-            struct stat status {};
-            existing = std::ranges::count_if(
-                jobs, [&](const batch::Job& job) { return ::lstat(job.target.c_str(), &status) == 0; });
+            session.planInto(native(folder));
+            existing = session.existingTargets();
         });
-
-        batch::BatchOptions options{.replaceExisting = false, .dryRun = false, .makeFolders = true};
+        bool replace = false;
         if (existing > 0) {
-            const BatchPrompts::Existing answer =
-                prompts_.existingTargets(static_cast<std::size_t>(existing), jobs.size());
+            const BatchPrompts::Existing answer = prompts_.existingTargets(existing, session.jobCount());
             if (answer == BatchPrompts::Existing::Cancel) return false;
-            options.replaceExisting = answer == BatchPrompts::Existing::Replace;
+            replace = answer == BatchPrompts::Existing::Replace;
         }
-
-        ProgressRelay relay(prompts_, shownFrom, summary);
         std::atomic<bool> stop = false;
-        prompts_.progressStarted(jobs.size(), [&stop] { stop = true; });
+        prompts_.progressStarted(session.jobCount(), [&stop] { stop = true; });
         offTheWindowThread(
             [&] {
                 const std::unique_ptr<engine::ConversionPipeline> pipeline = makePipeline_();
-                batch::runBatch(*pipeline, jobs, options, relay, [&stop] { return stop.load(); });
+                session.run(*pipeline, replace, false, [&stop] { return stop.load(); });
             },
             [&stop] { stop = true; });
         prompts_.progressEnded();

@@ -99,15 +99,21 @@ FileConverter::FileConverter(engine::ConversionPipeline& pipeline, const QString
     Label3->setWordWrap(true);
     Command1->setFocus();
 
-    connect(Command1, &QPushButton::clicked, this, [this] { run_.convertOneFile(*this); });
+    connect(Command1, &QPushButton::clicked, this, [this] { runAlone([this] { run_.convertOneFile(*this); }); });
     connect(Command2, &QPushButton::clicked, this, &QWidget::close);
 }
 
 bool FileConverter::takes(const QMimeData* data) const
 {
-    // Both runs keep Command1 disabled from their start to their end.
     const QList<QUrl> urls = data->urls();
-    return Command1->isEnabled() && !urls.isEmpty() && std::ranges::all_of(urls, &QUrl::isLocalFile);
+    return !running_ && !urls.isEmpty() && std::ranges::all_of(urls, &QUrl::isLocalFile);
+}
+
+void FileConverter::runAlone(const std::function<void()>& run)
+{
+    running_ = true;
+    run();
+    running_ = false;
 }
 
 void FileConverter::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
@@ -128,9 +134,11 @@ void FileConverter::dropEvent(QDropEvent* event)
     QStringList paths;
     for (const QUrl& url : event->mimeData()->urls())
         paths.append(url.toLocalFile());
-    // The run starts once the drop is answered: the file manager waits for that answer, not for the run.
+    // The run starts once the drop is answered: the file manager waits for that answer, not for the run,
+    // and no other drop or click may come in between.
+    running_ = true;
     setCommand1Enabled(false);
-    QTimer::singleShot(0, this, [this, paths] { batchRun_.convertDropped(*this, paths); });
+    QTimer::singleShot(0, this, [this, paths] { runAlone([this, paths] { batchRun_.convertDropped(*this, paths); }); });
 }
 
 void FileConverter::showStatus(const QString& text) { Label2->setText(text); }

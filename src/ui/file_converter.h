@@ -9,6 +9,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QLabel;
 class QMimeData;
 class QPushButton;
@@ -48,12 +50,15 @@ private:
     void setCommand1Enabled(bool enabled) override;
     // Local files and folders only, and none while a run is in progress.
     bool takes(const QMimeData* data) const;
+    // Runs the one run the click or drop starts, the window taking no drop until it is over.
+    void runAlone(const std::function<void()>& run);
 
     QtFileDialog CMDialogDatei;
     MessageBoxWarnings warnings_;
     ConversionRun run_;
     QtBatchPrompts batchPrompts_;
     BatchRun batchRun_;
+    bool running_ = false;  // from a click or drop to the end of the run it starts
 };
 
 }  // namespace ui

@@ -32,8 +32,10 @@ BatchPrompts::Existing QtBatchPrompts::existingTargets(std::size_t existing, std
     box.setInformativeText(QStringLiteral("Replace them, skip them, or cancel the whole run?"));
     box.button(QMessageBox::Yes)->setText(QStringLiteral("Replace"));
     box.button(QMessageBox::No)->setText(QStringLiteral("Skip"));
-    // Replacing cannot be undone: Enter and Escape both keep every file as it is.
-    box.setDefaultButton(QMessageBox::Cancel);
+    // Replacing cannot be undone: Enter skips the existing targets, Escape cancels the run; both keep
+    // every file as it is.
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::Cancel);
     const int answer = box.exec();
     return answer == QMessageBox::Yes  ? Existing::Replace
            : answer == QMessageBox::No ? Existing::Skip

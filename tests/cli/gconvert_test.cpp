@@ -147,6 +147,37 @@ TEST_F(GconvertTest, ATreeIsMirroredAndADryRunForetellsTheRun)
     EXPECT_TRUE(again.err.endsWith("gconvert: 0 converted, 1 failed, 5 skipped (target exists)\n")) << again.err.toStdString();
 }
 
+// An output folder inside the tree it converts is left out of the walk however it is named, so that a
+// rerun that replaces converts the old files again, not its own.
+TEST_F(GconvertTest, AnOutputFolderInsideTheTreeIsLeftOut)
+{
+    for (const char* name : {"in/a.G", "in/x/b.G"}) put(name, old);
+    QFile::link(path("in/conv"), path("link"));
+    for (const QString output : {"in/conv", "link", "in/x/../conv/"}) {
+        const Finished run = gconvert({"-r", "--force", "-o", output, "in"});
+        EXPECT_EQ(run.exitCode, 0) << output.toStdString();
+        EXPECT_EQ(run.err, "gconvert: 2 converted, 0 failed, 0 skipped (target exists)\n") << output.toStdString();
+    }
+}
+
+// An empty name in a list is refused by its place there; the NUL that ends the last name holds none.
+TEST_F(GconvertTest, AnEmptyNameInAListIsRefusedByItsPlace)
+{
+    for (const char* name : {"a.G", "b.G"}) put(name, old);
+    writeFile(path("list"), QByteArray("a.G\0\0b.G\0", 9));
+    const QString all = "gconvert: 2 converted, 0 failed, 0 skipped (target exists)\n";
+    const struct { QString list; QByteArray input; int exitCode; QString err; } rows[] = {
+        {"-", QByteArray("a.G\0\0b.G\0", 9), 1, "gconvert: -: name 2: empty file name\n" + QString(all).replace("0 failed", "1 failed")},
+        {"list", {}, 1, "gconvert: list: name 2: empty file name\n" + QString(all).replace("0 failed", "1 failed")},
+        {"-", QByteArray("a.G\0b.G\0", 8), 0, all},
+    };
+    for (const auto& row : rows) {
+        const Finished run = gconvert({"--force", "--files0-from", row.list, "-o", "out"}, row.input);
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        EXPECT_EQ(run.err.toStdString(), row.err.toStdString());
+    }
+}
+
 // A FAT file system, as on a lab's USB stick: no unnamed files, no permissions, locks only in memory.
 TEST_F(GconvertTest, ConvertsOntoAFatFileSystem)
 {

@@ -106,6 +106,7 @@ TEST_F(FileConverterTest, EachDropConvertsItsFilesIntoTheChosenFolderAndSumsThem
         {{"in"}, {}, {}, {"folder VelFiles"}, {}, {}, false, true},
         {{"in"}, {}, Existing::Replace, existing, {"a.G", "sub/b.G", "z.G"}, {"3 0 1 0", bad}, false},
         {{"in"}, {}, Existing::Skip, existing, {"a.G kept", "sub/b.G", "z.G"}, {"2 1 1 0", bad}, false},
+        {{"c.G", "in/a.G"}, {}, Existing::Skip, {"folder VelFiles", "existing 1 of 2"}, {"a.G kept", "c.G"}, {"1 1 0 0"}, false},
         {{"in"}, {}, Existing::Cancel, existing, {"a.G kept"}, {}, false},
     };
     for (const auto& row : rows) {
@@ -122,6 +123,23 @@ TEST_F(FileConverterTest, EachDropConvertsItsFilesIntoTheChosenFolderAndSumsThem
         EXPECT_EQ(prompts.summed, row.summed);
         EXPECT_EQ(window->Label2->text(), row.succeeded ? "File succesfully converted!" : "ERROR: File NOT converted!");
     }
+}
+
+// The window's own Qt dialogs through a drop: the folder dialog, the replace question, whose Enter skips
+// since replacing cannot be undone, and the summary box with its details.
+TEST_F(FileConverterTest, ADropRunAsksThroughQtsOwnDialogs)
+{
+    window = std::make_unique<ui::FileConverter>(pipeline, dir.path());
+    QDir(dir.path()).mkdir("VelFiles");
+    fixtures::writeFile(path("VelFiles/a.G"), "keep");
+    QString summary;
+    uitest::ModalScript script({uitest::choose(path("VelFiles")), [](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); },
+                                uitest::answer(QMessageBox::Ok, [&](QMessageBox* box) { summary = box->text() + '\n' + box->detailedText(); })});
+    drop({"in"});
+    EXPECT_EQ(script.taken, 3u);
+    EXPECT_EQ(summary, "Converted: 2\nSkipped, the target exists already: 1\nNot converted: 1\n"
+                       "in/short.G: not converted: Input past end of file (error 62)");
+    EXPECT_EQ(fixtures::readFile(path("VelFiles/a.G")), "keep");
 }
 
 TEST_F(FileConverterTest, CancelStopsAfterTheFileAtHandAndLeavesTheRestUnwritten)
@@ -149,9 +167,8 @@ TEST_F(FileConverterTest, OnlyLocalFilesAreTaken)
     EXPECT_TRUE(prompts.asked.isEmpty() && window->Command1->isEnabled() && window->Label2->text().isEmpty());
 }
 
-// Every text fits its control, the longest status text included; the window keeps its size, its icon
-// and its focus order.
-TEST_F(FileConverterTest, TextsFitAndTheWindowKeepsItsShape)
+// Every text fits its control, the longest status text included; the focus goes from Command1 to Command2.
+TEST_F(FileConverterTest, TextsFitAndTheFocusGoesFromCommand1ToCommand2)
 {
     window->show();
     window->Label2->setText("File succesfully converted!");
@@ -164,10 +181,6 @@ TEST_F(FileConverterTest, TextsFitAndTheWindowKeepsItsShape)
                                                                  Qt::AlignHCenter | Qt::TextWordWrap, text);
         EXPECT_TRUE(control->rect().adjusted(label ? 0 : 4, 0, label ? 0 : -4, 0).contains(needed)) << text.toStdString();
     }
-    EXPECT_EQ(window->windowTitle(), "FileConverter");
-    EXPECT_EQ(window->minimumSize(), window->maximumSize());
-    EXPECT_FALSE(window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-    EXPECT_EQ(window->windowIcon().availableSizes(), QList<QSize>({{16, 16}, {32, 32}}));
     EXPECT_EQ(window->Command1->nextInFocusChain(), window->Command2) << "the keyboard focus goes from Command1 to Command2";
 }
 

@@ -7,6 +7,7 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -41,7 +42,8 @@ public:
     {
         QObject::connect(&poll_, &QTimer::timeout, [this] {
             QWidget* modal = QApplication::activeModalWidget();
-            if (modal == nullptr || !modal->isVisible() || modal == answered_) return;
+            // A progress dialog asks nothing: it goes when its run ends.
+            if (modal == nullptr || !modal->isVisible() || modal == answered_ || qobject_cast<QProgressDialog*>(modal)) return;
             answered_ = modal;
             const Step step = taken < steps_.size() ? steps_[taken++] : Step([this](QWidget* extra) {
                 ++unscripted;
