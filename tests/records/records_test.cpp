@@ -8,12 +8,10 @@
 
 #include <tuple>
 
-namespace {
-
 using Shape = std::tuple<std::string, std::size_t, std::size_t, char>;  // name, offset, width, kind as the table codes it
 
 template <class Record>
-void expectLayout(bool newLayout, std::size_t portValue2At)
+static void expectLayout(bool newLayout, std::size_t portValue2At)
 {
     std::vector<Shape> found;
     records::forEachLeaf<Record>([&](const records::Leaf& l) { found.emplace_back(l.name, l.offset, l.width, "ito"[static_cast<int>(l.kind)]); });
@@ -34,5 +32,3 @@ TEST(RecordLayouts, FieldsSitWhereTheTablePinsThemAndNumbersAreLittleEndian)
     expectLayout<records::OldMeasurementRecord>(false, 1913);
     expectLayout<records::NewMeasurementRecord>(true, 1925);
 }
-
-}  // namespace
