@@ -8,7 +8,14 @@ if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
 endif()
 
 add_compile_options(-fstack-protector-strong)
-add_link_options(LINKER:-z,relro LINKER:-z,now)
+# ELF's read-only relocations. Windows programs have none such, and their linker marks them for
+# address randomisation and non-executable data by default; there the stack guards and the buffer
+# checks live in libssp, which the compiler links only when told at link time.
+if(WIN32)
+  add_link_options(-fstack-protector-strong)
+else()
+  add_link_options(LINKER:-z,relro LINKER:-z,now)
+endif()
 # The sanitizers replace the C library's string and memory functions with their own checked ones,
 # which the fortified variants would bypass; an unoptimised debug build cannot fortify at all.
 if(NOT FILECONVERTER_SANITIZE AND NOT FILECONVERTER_FUZZ)
