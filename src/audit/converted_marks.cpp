@@ -45,7 +45,7 @@ std::string_view withoutPadding(std::string_view text) { return text.substr(0, t
 bool isSaveStamp(std::span<const std::uint8_t> stored)
 {
     const std::string_view text = withoutPadding({reinterpret_cast<const char*>(stored.data()), stored.size()});
-    // The day has one or two digits, without a leading zero; every other part its fixed width.
+    // The day has one or two digits, without a leading zero; each other number its fixed width.
     const std::size_t dayDigits = text.size() - SaveStampForm.size() + 1;
     if (dayDigits != 1 && dayDigits != 2) return false;
     const std::string form = std::string(dayDigits - 1, 'd') + std::string(SaveStampForm);

@@ -30,7 +30,7 @@ std::vector<std::uint8_t> bytes(std::span<const std::uint8_t> span) { return {sp
 
 std::vector<std::uint8_t> bytes(std::string_view text) { return {text.begin(), text.end()}; }
 
-// The last part of a folder's absolute path: "conv" for "conv/", for "." the current folder's name.
+// The last name in a folder's absolute path: "conv" for "conv/", for "." the current folder's name.
 std::string folderName(const std::string& folder)
 {
     std::error_code error;

@@ -34,7 +34,7 @@ struct Difference {
 };
 
 // A pair as it was named (the system's bytes), and each file's path from its folder's name down
-// ("conv/a/b.G"): the part of a stored name that a moved archive keeps.
+// ("conv/a/b.G"): the end of a stored name that a moved archive keeps.
 struct PairPaths {
     std::string oldPath, newPath;
     std::string oldTail, newTail;
