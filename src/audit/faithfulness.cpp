@@ -1,88 +1,72 @@
 // Whether a new file is what converting an old one gives, field by field, and the same over trees.
 #include "audit/faithfulness.h"
 
-#include "engine/conversion_rule.h"
-#include "support/engine/file_names.h"
-#include "support/engine/stamps.h"
+#include "audit/converted_marks.h"
+#include "audit/tree_walk.h"
 #include "support/engine/windows1252.h"
-
-#include <QDate>
-#include <QFile>
-#include <QFileInfo>
-#include <QTime>
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <map>
 #include <set>
 
 namespace audit {
 namespace {
 
-using records::NewInfoBlock;
 using records::NewMeasurementRecord;
-using records::SaveStampGroup;
 
-constexpr std::size_t LineSettingsAt = records::wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::PortSettings,
-                                                           &records::NewPortSettings::LineSettings>();
-constexpr std::size_t FormatMarkAt =
-    records::wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::SaveStamp, &SaveStampGroup::FormatMark>();
 constexpr std::size_t StampTextAt =
-    records::wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::SaveStamp, &SaveStampGroup::StampText>();
+    records::wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::SaveStamp, &records::SaveStampGroup::StampText>();
 constexpr std::size_t FileNameAt =
     records::wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::FileInfo, &records::FileInfoGroup::FileName>();
 constexpr std::array AuxAAt{records::wireOffset<&NewMeasurementRecord::Series1, &records::SeriesBlock::AuxA>(),
                             records::wireOffset<&NewMeasurementRecord::Series2, &records::SeriesBlock::AuxA>()};
 constexpr std::size_t OldSaveInhibitAt =
     records::wireOffset<&records::OldMeasurementRecord::Info, &records::OldInfoBlock::SaveStamp,
-                        &SaveStampGroup::SaveInhibit>();
-
-std::string codePage(const QString& text) { return support::toWindows1252(text.toStdString()); }
-
-std::string trimmedText(std::span<const std::uint8_t> stored)
-{
-    return support::withoutTrailingBlanks(
-        std::string_view(reinterpret_cast<const char*>(stored.data()), stored.size()));
-}
+                        &records::SaveStampGroup::SaveInhibit>();
 
 std::vector<std::uint8_t> bytes(std::span<const std::uint8_t> span) { return {span.begin(), span.end()}; }
 
 std::vector<std::uint8_t> bytes(std::string_view text) { return {text.begin(), text.end()}; }
 
-}  // namespace
-
-bool namesFile(std::span<const std::uint8_t> stored, const std::string& newPath)
+// The last name in a folder's absolute path: "conv" for "conv/", for "." the current folder's name.
+std::string folderName(const std::string& folder)
 {
-    const std::string text = trimmedText(stored);
-    const QString path = QFile::decodeName(newPath.c_str());
-    const std::string name = codePage(path.section(u'/', -1));
-    if (text == name || text.ends_with('/' + name) || text.ends_with('\\' + name)) return true;
-    // A path that fills the field may have been cut: it must begin a path to the file, the one named
-    // here or the absolute one as seen from any folder on the way.
-    if (text.size() < stored.size()) return false;
-    if (codePage(path).starts_with(text)) return true;
-    const std::string absolute = codePage(QFileInfo(path).absoluteFilePath());
-    for (std::size_t from = 0; from < absolute.size(); from = absolute.find('/', from) + 1) {
-        if (std::string_view(absolute).substr(from).starts_with(text)) return true;
-        if (absolute.find('/', from) == std::string::npos) break;
-    }
-    return false;
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(folder, error).lexically_normal();
+    if (!absolute.has_filename()) absolute = absolute.parent_path();
+    return absolute.filename().string();
 }
 
-bool isSaveStamp(std::span<const std::uint8_t> stored)
+std::string tail(const std::string& path)
 {
-    const QString text = QString::fromLatin1(trimmedText(stored));
-    const QStringList parts = text.split(QStringLiteral(" / "));
-    if (parts.size() != 2) return false;
-    const QDate date = QDate::fromString(parts[0], u"d.MM yyyy");
-    const QTime time = QTime::fromString(parts[1], u"HH:mm:ss");
-    // Read back through the one routine that writes stamps, so that only its exact form passes.
-    return date.isValid() && time.isValid() && QString::fromStdString(support::formatSaveStamp({date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()})) == text;
+    const std::filesystem::path file(path);
+    const std::string folder = file.parent_path().string();
+    return folderName(folder.empty() ? "." : folder) + '/' + file.filename().string();
+}
+
+}  // namespace
+
+PairPaths pairPaths(const std::string& oldPath, const std::string& newPath)
+{
+    return {oldPath, newPath, tail(oldPath), tail(newPath)};
+}
+
+bool namesFile(std::span<const std::uint8_t> stored, const PairPaths& paths)
+{
+    const std::string field(stored.begin(), stored.end());
+    if (field == storedName(paths.newPath)) return true;
+    // Old and new files of the same tail: only the whole path can tell the target from the source.
+    if (paths.newTail == paths.oldTail) return false;
+    std::string text(withoutPadding(field));
+    std::ranges::replace(text, '\\', '/');
+    return text.ends_with('/' + support::toWindows1252(paths.newTail));
 }
 
 std::vector<Difference> compareRecords(std::span<const std::uint8_t, records::OldRecordLength> old,
                                        std::span<const std::uint8_t, records::NewRecordLength> converted,
-                                       const std::string& newPath)
+                                       const PairPaths& paths)
 {
     std::map<std::string_view, const records::Leaf*> oldLeaves;
     for (const records::Leaf& leaf : leavesOf(Layout::Old)) oldLeaves.emplace(leaf.name, &leaf);
@@ -92,37 +76,36 @@ std::vector<Difference> compareRecords(std::span<const std::uint8_t, records::Ol
         Difference difference{leaf, std::nullopt, Rule::Carried, {}, bytes(converted.subspan(leaf.offset, leaf.width))};
         if (leaf.offset == LineSettingsAt) {
             difference.rule = Rule::LineSettings;
-            difference.expected.assign(leaf.width, ' ');
-            std::ranges::copy(std::string_view(engine::ConvertedLineSettings), difference.expected.begin());
+            difference.expected = bytes(ConvertedLineSettings);
         } else if (leaf.offset == FormatMarkAt) {
             difference.rule = Rule::FormatMark;
-            difference.expected = bytes(records::encode(std::int16_t{2}));
+            difference.expected = bytes(records::encode(ConvertedFormatMark));
         } else if (leaf.offset == StampTextAt) {
             difference.rule = Rule::SaveStamp;
         } else if (leaf.offset == FileNameAt) {
             difference.rule = Rule::FileName;
-            difference.expected = bytes(codePage(QFile::decodeName(newPath.c_str()).section(u'/', -1)));
+            difference.expected = bytes(storedName(paths.newPath));
         } else if (const auto match = oldLeaves.find(leaf.name); match != oldLeaves.end()) {
             difference.oldOffset = match->second->offset;
             difference.expected = bytes(old.subspan(match->second->offset, match->second->width));
             if (std::ranges::find(AuxAAt, leaf.offset) != AuxAAt.end())
-                std::fill(difference.expected.begin() + engine::ReleasedAuxAFrom,
-                          difference.expected.begin() + engine::ReleasedAuxAUpTo, std::uint8_t{0});
+                std::fill(difference.expected.begin() + ClearedAuxAFrom, difference.expected.begin() + ClearedAuxAUpTo,
+                          std::uint8_t{0});
         }
         // A field the old layout lacks and converting does not set is a difference with nothing expected.
         const bool differs = difference.rule == Rule::SaveStamp  ? !isSaveStamp(difference.found)
-                             : difference.rule == Rule::FileName ? !namesFile(difference.found, newPath)
+                             : difference.rule == Rule::FileName ? !namesFile(difference.found, paths)
                                                                  : difference.expected != difference.found;
         if (differs) differences.push_back(std::move(difference));
     }
     return differences;
 }
 
-PairCheck checkPair(const std::string& oldPath, const std::string& newPath)
+PairCheck checkPair(const PairPaths& paths)
 {
     PairCheck check;
     FileImage old, converted;
-    if ((check.error = readImage(oldPath, old))) {
+    if ((check.error = readImage(paths.oldPath, old))) {
         check.outcome = PairCheck::OldUnreadable;
         return check;
     }
@@ -132,7 +115,7 @@ PairCheck checkPair(const std::string& oldPath, const std::string& newPath)
         check.refusedLength = old.length;
         return check;
     }
-    if ((check.error = readImage(newPath, converted))) {
+    if ((check.error = readImage(paths.newPath, converted))) {
         const bool missing = check.error->number == engine::FileErrorNumber::FileNotFound
                              || check.error->number == engine::FileErrorNumber::PathNotFound;
         check.outcome = missing ? PairCheck::NewMissing : PairCheck::NewUnreadable;
@@ -146,7 +129,7 @@ PairCheck checkPair(const std::string& oldPath, const std::string& newPath)
         return check;
     }
     check.differences = compareRecords(std::span(old.head).first<records::OldRecordLength>(),
-                                       std::span(converted.head).first<records::NewRecordLength>(), newPath);
+                                       std::span(converted.head).first<records::NewRecordLength>(), paths);
     check.outcome = check.differences.empty() ? PairCheck::Faithful : PairCheck::Differing;
     return check;
 }
@@ -154,22 +137,21 @@ PairCheck checkPair(const std::string& oldPath, const std::string& newPath)
 TreeCheck checkTree(const std::string& oldFolder, const std::string& newFolder)
 {
     TreeCheck tree;
-    const batch::PlanNotes notes{
-        .passedOver = [](const std::string&) {},
-        .folderNotAsked = [](const std::string&) {},
-        .folderUnreadable = [&](const std::string& folder, engine::FileError error) {
-            tree.unreadableFolders.emplace_back(folder, error);
-        },
-    };
-    std::set<std::string> targets;
-    for (batch::Job& job : batch::planInto({oldFolder}, newFolder, true, notes)) {
-        targets.insert(job.target);
-        PairCheck check = checkPair(job.source, job.target);
-        tree.pairs.emplace_back(std::move(job), std::move(check));
+    // Either tree may hold the other, as a run with its output folder inside the archive leaves them.
+    TreeFiles old = measurementFiles(oldFolder, folderId(newFolder));
+    TreeFiles converted = measurementFiles(newFolder, folderId(oldFolder));
+    const std::string oldName = folderName(oldFolder), newName = folderName(newFolder);
+    for (const std::string& file : old.files) {
+        PairPaths paths{below(oldFolder, file), below(newFolder, file), oldName + '/' + file, newName + '/' + file};
+        PairCheck check = checkPair(paths);
+        tree.pairs.emplace_back(std::move(paths), std::move(check));
     }
-    // The new tree planned into itself names its files the way the old tree's targets are named.
-    for (const batch::Job& found : batch::planInto({newFolder}, newFolder, true, notes))
-        if (!targets.contains(found.target)) tree.extra.push_back(found.source);
+    const std::set<std::string> targets(old.files.begin(), old.files.end());
+    for (const std::string& file : converted.files)
+        if (!targets.contains(file)) tree.extra.push_back(below(newFolder, file));
+    tree.unreadableFolders = std::move(old.unreadableFolders);
+    tree.unreadableFolders.insert(tree.unreadableFolders.end(), converted.unreadableFolders.begin(),
+                                  converted.unreadableFolders.end());
     return tree;
 }
 

@@ -1,7 +1,7 @@
 // What a measurement file holds: its layout, told by its length and its first record, and its fields.
 #include "audit/measurement_file.h"
 
-#include "engine/conversion_rule.h"
+#include "audit/converted_marks.h"
 #include "engine/file_paths.h"
 #include "engine/record_file.h"
 #include "records/new_record.h"
@@ -59,8 +59,7 @@ Identification identify(const FileImage& image)
 {
     if (image.length < static_cast<long long>(records::OldRecordLength)) return {Layout::Neither, Reason::TooShort};
     if (image.length > engine::LargestOldFile) return {Layout::Neither, Reason::TooLong};
-    const bool converted =
-        engine::looksConverted(std::span<const std::uint8_t>(image.head).first<records::OldRecordLength>());
+    const bool converted = looksConverted(std::span<const std::uint8_t>(image.head).first<records::OldRecordLength>());
     if (!converted) return {Layout::Old, Reason::OldLength};
     if (image.length == static_cast<long long>(records::NewRecordLength)) return {Layout::New, Reason::ConvertedRecord};
     return {Layout::Neither, Reason::ConvertedElsewise};

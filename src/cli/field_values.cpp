@@ -7,6 +7,7 @@
 #include "records/old_record.h"
 #include "support/engine/windows1252.h"
 
+#include <cstdio>
 
 namespace cli {
 namespace {
@@ -17,92 +18,104 @@ bool needsEscape(std::uint8_t byte)
     return byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
 }
 
-QString decoded(std::span<const std::uint8_t> bytes)
+std::string decoded(std::span<const std::uint8_t> bytes)
 {
-    return QString::fromStdString(
-        support::fromWindows1252(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
+    return support::fromWindows1252(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+std::string byteHex(std::uint8_t byte)
+{
+    char text[3];
+    std::snprintf(text, sizeof text, "%02x", static_cast<unsigned>(byte));
+    return text;
 }
 
 }  // namespace
 
-QString hex(std::span<const std::uint8_t> bytes)
+std::string hex(std::span<const std::uint8_t> bytes, bool grouped)
 {
-    QString text;
+    std::string text;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i > 0 && i % 8 == 0) text += u' ';
-        text += QStringLiteral("%1").arg(bytes[i], 2, 16, QChar(u'0'));
+        if (grouped && i > 0 && i % 8 == 0) text += ' ';
+        text += byteHex(bytes[i]);
     }
     return text;
 }
 
-QString quoted(std::span<const std::uint8_t> bytes)
+std::string quoted(std::span<const std::uint8_t> bytes)
 {
-    QString text = QStringLiteral("\"");
+    std::string text = "\"";
     for (const std::uint8_t byte : bytes) {
-        if (byte == '"' || byte == '\\') text += QStringLiteral("\\") + QChar(byte);
-        else if (needsEscape(byte)) text += QStringLiteral("\\x%1").arg(byte, 2, 16, QChar(u'0'));
+        if (byte == '"' || byte == '\\') text += {'\\', static_cast<char>(byte)};
+        else if (needsEscape(byte)) text += "\\x" + byteHex(byte);
         else text += decoded(std::span(&byte, 1));
     }
-    return text + u'"';
+    return text + '"';
 }
 
-QString valueText(records::LeafKind kind, std::span<const std::uint8_t> bytes)
+std::string valueText(records::LeafKind kind, std::span<const std::uint8_t> bytes)
 {
     switch (kind) {
-    case records::LeafKind::Integer: return QString::number(records::loadInt16(bytes.first<2>()));
+    case records::LeafKind::Integer: return std::to_string(records::loadInt16(bytes.first<2>()));
     case records::LeafKind::Text: return quoted(bytes);
     case records::LeafKind::Opaque: break;
     }
     return hex(bytes);
 }
 
-QJsonValue valueJson(records::LeafKind kind, std::span<const std::uint8_t> bytes)
+nlohmann::json valueJson(records::LeafKind kind, std::span<const std::uint8_t> bytes)
 {
     switch (kind) {
     case records::LeafKind::Integer: return records::loadInt16(bytes.first<2>());
     case records::LeafKind::Text: return decoded(bytes);
     case records::LeafKind::Opaque: break;
     }
-    return hex(bytes).remove(u' ');
+    return hex(bytes, false);
 }
 
-QString kindName(records::LeafKind kind)
+std::string kindName(records::LeafKind kind)
 {
     switch (kind) {
-    case records::LeafKind::Integer: return QStringLiteral("integer");
-    case records::LeafKind::Text: return QStringLiteral("text");
+    case records::LeafKind::Integer: return "integer";
+    case records::LeafKind::Text: return "text";
     case records::LeafKind::Opaque: break;
     }
-    return QStringLiteral("opaque");
+    return "opaque";
 }
 
-QString layoutName(audit::Layout layout)
+std::string layoutName(audit::Layout layout)
 {
     switch (layout) {
-    case audit::Layout::Old: return QStringLiteral("old");
-    case audit::Layout::New: return QStringLiteral("new");
+    case audit::Layout::Old: return "old";
+    case audit::Layout::New: return "new";
     case audit::Layout::Neither: break;
     }
-    return QStringLiteral("neither");
+    return "neither";
 }
 
-QString layoutReason(audit::Identification identification, long long length)
+std::string layoutReason(audit::Identification identification, long long length)
 {
-    const QString bytes = QStringLiteral("%1 bytes").arg(length);
-    constexpr auto oldLength = records::OldRecordLength, newLength = records::NewRecordLength;
+    const std::string bytes = std::to_string(length) + " bytes";
+    const std::string oldLength = std::to_string(records::OldRecordLength);
     constexpr char marks[] = "format mark 2 and line settings where an old record holds port values";
     switch (identification.reason) {
     case audit::Reason::OldLength:
-        if (length == static_cast<long long>(oldLength)) return bytes;
-        return bytes + QStringLiteral(", the first %1 of them the record").arg(oldLength);
-    case audit::Reason::ConvertedRecord: return bytes + QStringLiteral(", ") + marks;
-    case audit::Reason::TooShort:
-        return bytes + QStringLiteral(", shorter than an old record of %1 bytes").arg(oldLength);
+        if (length == static_cast<long long>(records::OldRecordLength)) return bytes;
+        return bytes + ", the first " + oldLength + " of them the record";
+    case audit::Reason::ConvertedRecord: return bytes + ", " + marks;
+    case audit::Reason::TooShort: return bytes + ", shorter than an old record of " + oldLength + " bytes";
     case audit::Reason::TooLong:
-        return bytes + QStringLiteral(", longer than the %1 bytes an old file can have").arg(engine::LargestOldFile);
+        return bytes + ", longer than the " + std::to_string(engine::LargestOldFile) + " bytes an old file can have";
     case audit::Reason::ConvertedElsewise: break;
     }
-    return bytes + QStringLiteral(" with the %1, but a converted file has %2 bytes").arg(marks).arg(newLength);
+    return bytes + " with the " + marks + ", but a converted file has " + std::to_string(records::NewRecordLength)
+           + " bytes";
+}
+
+std::string jsonText(const nlohmann::json& document)
+{
+    // Texts are decoded from the code page and paths made UTF-8 before; replace keeps any slip printable.
+    return document.dump(4, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
 }
 
 }  // namespace cli

@@ -4,10 +4,7 @@
 #include "batch/problem_text.h"
 #include "cli/field_values.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTextStream>
+#include <iostream>
 
 namespace cli {
 namespace {
@@ -18,8 +15,8 @@ constexpr std::size_t HexBytesPerLine = 32;
 struct Row {
     std::size_t offset;
     std::size_t width;
-    QString name;
-    QString value;
+    std::string name;
+    std::string value;
 };
 
 // Whether other is the next element of the array of opaque values whose name begins with base.
@@ -39,15 +36,15 @@ std::vector<Row> rowsOf(const audit::FileImage& image, audit::Layout layout)
         const records::Leaf& leaf = leaves[i];
         const std::size_t bracket = leaf.name.rfind('[');
         std::size_t count = 1;
-        QString name = QString::fromStdString(leaf.name);
+        std::string name = leaf.name;
         if (bracket != std::string::npos && sameArray(leaf, leaf.name.substr(0, bracket))) {
             while (count < ValuesPerLine && i + count < leaves.size()
                    && sameArray(leaves[i + count], leaf.name.substr(0, bracket)))
                 ++count;
             const std::string& last = leaves[i + count - 1].name;
             if (count > 1) {
-                name.chop(1);  // "Series1.Values[0..3]"
-                name += QStringLiteral("..") + QString::fromStdString(last.substr(bracket + 1));
+                name.pop_back();  // "Series1.Values[0..3]"
+                name += ".." + last.substr(bracket + 1);
             }
         }
         const std::size_t width = leaves[i + count - 1].offset + leaves[i + count - 1].width - leaf.offset;
@@ -55,7 +52,7 @@ std::vector<Row> rowsOf(const audit::FileImage& image, audit::Layout layout)
         if (leaf.kind == records::LeafKind::Opaque && count == 1 && width > HexBytesPerLine) {
             for (std::size_t at = 0; at < width; at += HexBytesPerLine) {
                 const std::size_t part = std::min(HexBytesPerLine, width - at);
-                rows.push_back({leaf.offset + at, part, at == 0 ? name : QString(), hex(bytes.subspan(at, part))});
+                rows.push_back({leaf.offset + at, part, at == 0 ? name : std::string(), hex(bytes.subspan(at, part))});
             }
         } else {
             rows.push_back({leaf.offset, width, name, valueText(leaf.kind, bytes)});
@@ -65,62 +62,67 @@ std::vector<Row> rowsOf(const audit::FileImage& image, audit::Layout layout)
     return rows;
 }
 
-QJsonArray fieldsJson(const audit::FileImage& image, audit::Layout layout)
+nlohmann::json fieldsJson(const audit::FileImage& image, audit::Layout layout)
 {
-    QJsonArray fields;
+    nlohmann::json fields = nlohmann::json::array();
     for (const records::Leaf& leaf : leavesOf(layout)) {
         const auto bytes = audit::bytesOf(image, leaf);
-        fields.append(QJsonObject{{QStringLiteral("name"), QString::fromStdString(leaf.name)},
-                                  {QStringLiteral("offset"), static_cast<qint64>(leaf.offset)},
-                                  {QStringLiteral("width"), static_cast<qint64>(leaf.width)},
-                                  {QStringLiteral("kind"), kindName(leaf.kind)},
-                                  {QStringLiteral("hex"), hex(bytes).remove(u' ')},
-                                  {QStringLiteral("value"), valueJson(leaf.kind, bytes)}});
+        fields.push_back({{"name", leaf.name},
+                          {"offset", leaf.offset},
+                          {"width", leaf.width},
+                          {"kind", kindName(leaf.kind)},
+                          {"hex", hex(bytes, false)},
+                          {"value", valueJson(leaf.kind, bytes)}});
     }
     return fields;
+}
+
+// text right-aligned in width columns, or left-aligned for a negative width; never cut.
+std::string padded(const std::string& text, int width)
+{
+    const std::size_t columns = static_cast<std::size_t>(width < 0 ? -width : width);
+    if (text.size() >= columns) return text;
+    const std::string blanks(columns - text.size(), ' ');
+    return width < 0 ? text + blanks : blanks + text;
+}
+
+std::string line(const std::string& offset, const std::string& width, const std::string& name, const std::string& value)
+{
+    return "  " + padded(offset, 6) + ' ' + padded(width, 5) + "  " + padded(name, -32) + ' ' + value + '\n';
 }
 
 }  // namespace
 
 int showFiles(const std::vector<std::string>& paths, bool json)
 {
-    QTextStream out(stdout), err(stderr);
-    QJsonArray files;
+    nlohmann::json files = nlohmann::json::array();
     bool allRead = true;
     for (const std::string& path : paths) {
         audit::FileImage image;
         if (const std::optional<engine::FileError> error = audit::readImage(path, image)) {
             allRead = false;
-            err << "gconvert: " << QString::fromStdString(batch::shownPath(path)) << ": cannot read: " << QString::fromStdString(batch::errorText(*error)) << '\n';
-            err.flush();
-            if (json)
-                files.append(QJsonObject{{QStringLiteral("file"), QString::fromStdString(batch::shownPath(path))},
-                                         {QStringLiteral("error"), QString::fromStdString(batch::errorText(*error))}});
+            std::cout.flush();
+            std::cerr << "gconvert: " << batch::shownPath(path) << ": cannot read: " << batch::errorText(*error) << '\n';
+            if (json) files.push_back({{"file", batch::shownPath(path)}, {"error", batch::errorText(*error)}});
             continue;
         }
         const audit::Identification layout = audit::identify(image);
         if (json) {
-            files.append(QJsonObject{{QStringLiteral("file"), QString::fromStdString(batch::shownPath(path))},
-                                     {QStringLiteral("layout"), layoutName(layout.layout)},
-                                     {QStringLiteral("length"), image.length},
-                                     {QStringLiteral("reason"), layoutReason(layout, image.length)},
-                                     {QStringLiteral("fields"), fieldsJson(image, layout.layout)}});
+            files.push_back({{"file", batch::shownPath(path)},
+                             {"layout", layoutName(layout.layout)},
+                             {"length", image.length},
+                             {"reason", layoutReason(layout, image.length)},
+                             {"fields", fieldsJson(image, layout.layout)}});
             continue;
         }
-        if (&path != &paths.front()) out << '\n';
-        out << QString::fromStdString(batch::shownPath(path)) << ": " << layoutName(layout.layout) << " layout: " << layoutReason(layout, image.length)
-            << '\n';
-        if (layout.layout != audit::Layout::Neither)
-            out << QStringLiteral("  %1 %2  %3 %4\n").arg(u"offset").arg(u"width", 5).arg(u"field", -32).arg(u"value");
+        std::string text = &path != &paths.front() ? "\n" : "";
+        text += batch::shownPath(path) + ": " + layoutName(layout.layout) + " layout: " + layoutReason(layout, image.length) + '\n';
+        if (layout.layout != audit::Layout::Neither) text += line("offset", "width", "field", "value");
         for (const Row& row : rowsOf(image, layout.layout))
-            out << QStringLiteral("  %1 %2  %3 %4\n")
-                       .arg(row.offset, 6)
-                       .arg(row.width, 5)
-                       .arg(row.name, -32)
-                       .arg(row.value);
-        out.flush();
+            text += line(std::to_string(row.offset), std::to_string(row.width), row.name, row.value);
+        std::cout << text << std::flush;
     }
-    if (json) out << QJsonDocument(QJsonObject{{QStringLiteral("files"), files}}).toJson();
+    if (json) std::cout << jsonText({{"files", files}});
     return allRead ? 0 : 1;
 }
 

@@ -1,210 +1,190 @@
 // gconvert --verify: whether converted files are what converting their old files gives.
 #include "cli/verify_command.h"
 
+#include "audit/faithfulness.h"
 #include "batch/problem_text.h"
 #include "cli/field_values.h"
-#include "audit/faithfulness.h"
-
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTextStream>
 
 #include <algorithm>
+#include <iostream>
 
 namespace cli {
 namespace {
 
 using audit::Difference;
 using audit::PairCheck;
+using nlohmann::json;
 
 // Longer byte groups are shown from their first differing byte on, this many bytes of them.
 constexpr std::size_t ExcerptBytes = 16;
 
-QString ruleName(audit::Rule rule)
+std::string ruleName(audit::Rule rule)
 {
     switch (rule) {
-    case audit::Rule::Carried: return QStringLiteral("carried");
-    case audit::Rule::LineSettings: return QStringLiteral("line settings");
-    case audit::Rule::FormatMark: return QStringLiteral("format mark");
-    case audit::Rule::SaveStamp: return QStringLiteral("save stamp");
+    case audit::Rule::Carried: return "carried";
+    case audit::Rule::LineSettings: return "line settings";
+    case audit::Rule::FormatMark: return "format mark";
+    case audit::Rule::SaveStamp: return "save stamp";
     case audit::Rule::FileName: break;
     }
-    return QStringLiteral("file name");
+    return "file name";
 }
 
-QString differenceText(const Difference& difference)
+std::string differenceText(const Difference& difference)
 {
     const records::Leaf& field = difference.field;
-    QString text = QStringLiteral("%1 at %2").arg(QString::fromStdString(field.name)).arg(field.offset);
+    std::string text = field.name + " at " + std::to_string(field.offset);
     if (difference.oldOffset && *difference.oldOffset != field.offset)
-        text += QStringLiteral(" (%1 in the old file)").arg(*difference.oldOffset);
+        text += " (" + std::to_string(*difference.oldOffset) + " in the old file)";
     const std::span<const std::uint8_t> expected = difference.expected, found = difference.found;
     if (difference.rule == audit::Rule::SaveStamp)
-        return text + QStringLiteral(": expected a save stamp \"d.mm yyyy / hh:mm:ss\", found ") + quoted(found);
-    if (difference.rule == audit::Rule::FileName)
-        return text + QStringLiteral(": expected a path ending in ") + quoted(expected) + QStringLiteral(", found ")
-               + quoted(found);
-    if (expected.size() != found.size()) return text + QStringLiteral(": the old layout has no such field");
+        return text + ": expected a save stamp \"d.mm yyyy / hh:mm:ss\", found " + quoted(found);
+    if (expected.size() != found.size()) return text + ": the old layout has no such field";
     if (field.kind == records::LeafKind::Opaque && field.width > ExcerptBytes) {
         const auto from = static_cast<std::size_t>(std::ranges::mismatch(expected, found).in1 - expected.begin());
         const std::size_t count = std::min(ExcerptBytes, field.width - from);
-        return text + QStringLiteral(", from byte %1: expected %2, found %3")
-                          .arg(from)
-                          .arg(hex(expected.subspan(from, count)), hex(found.subspan(from, count)));
+        return text + ", from byte " + std::to_string(from) + ": expected " + hex(expected.subspan(from, count))
+               + ", found " + hex(found.subspan(from, count));
     }
-    return text
-           + QStringLiteral(": expected %1, found %2")
-                 .arg(valueText(field.kind, expected), valueText(field.kind, found));
+    return text + ": expected " + valueText(field.kind, expected) + ", found " + valueText(field.kind, found);
 }
 
-QJsonObject differenceJson(const Difference& difference)
+json differenceJson(const Difference& difference)
 {
     const records::Leaf& field = difference.field;
     const bool valued = difference.rule != audit::Rule::SaveStamp && difference.expected.size() == field.width;
-    return {{QStringLiteral("field"), QString::fromStdString(field.name)},
-            {QStringLiteral("offset"), static_cast<qint64>(field.offset)},
-            {QStringLiteral("oldOffset"),
-             difference.oldOffset ? QJsonValue(static_cast<qint64>(*difference.oldOffset)) : QJsonValue()},
-            {QStringLiteral("width"), static_cast<qint64>(field.width)},
-            {QStringLiteral("kind"), kindName(field.kind)},
-            {QStringLiteral("rule"), ruleName(difference.rule)},
-            {QStringLiteral("expected"), valued ? valueJson(field.kind, difference.expected) : QJsonValue()},
-            {QStringLiteral("expectedHex"), valued ? QJsonValue(hex(difference.expected).remove(u' ')) : QJsonValue()},
-            {QStringLiteral("found"), valueJson(field.kind, difference.found)},
-            {QStringLiteral("foundHex"), hex(difference.found).remove(u' ')}};
+    return {{"field", field.name},
+            {"offset", field.offset},
+            {"oldOffset", difference.oldOffset ? json(*difference.oldOffset) : json()},
+            {"width", field.width},
+            {"kind", kindName(field.kind)},
+            {"rule", ruleName(difference.rule)},
+            {"expected", valued ? valueJson(field.kind, difference.expected) : json()},
+            {"expectedHex", valued ? json(hex(difference.expected, false)) : json()},
+            {"found", valueJson(field.kind, difference.found)},
+            {"foundHex", hex(difference.found, false)}};
 }
 
-QString outcomeName(PairCheck::Outcome outcome)
+std::string outcomeName(PairCheck::Outcome outcome)
 {
     switch (outcome) {
-    case PairCheck::Faithful: return QStringLiteral("faithful");
-    case PairCheck::Differing: return QStringLiteral("differing");
-    case PairCheck::OldUnreadable: return QStringLiteral("old file unreadable");
-    case PairCheck::NotOld: return QStringLiteral("not an old file");
-    case PairCheck::NewMissing: return QStringLiteral("missing");
-    case PairCheck::NewUnreadable: return QStringLiteral("new file unreadable");
+    case PairCheck::Faithful: return "faithful";
+    case PairCheck::Differing: return "differing";
+    case PairCheck::OldUnreadable: return "old file unreadable";
+    case PairCheck::NotOld: return "not an old file";
+    case PairCheck::NewMissing: return "missing";
+    case PairCheck::NewUnreadable: return "new file unreadable";
     case PairCheck::NotNew: break;
     }
-    return QStringLiteral("not a converted file");
+    return "not a new file";
 }
 
-// The line a pair that could not be compared gives, after "PATH: ", and the path it names.
-std::pair<std::string, QString> refusal(const PairCheck& check, const std::string& oldPath, const std::string& newPath)
+// What a pair that could not be compared says, after "PATH: ", and the path it names.
+std::pair<std::string, std::string> refusal(const PairCheck& check, const audit::PairPaths& paths)
 {
-    const QString layout =
-        check.outcome == PairCheck::NotOld || check.outcome == PairCheck::NotNew
-            ? QStringLiteral(": %1 layout: %2")
-                  .arg(layoutName(check.refusedAs.layout), layoutReason(check.refusedAs, check.refusedLength))
-            : QString();
+    const std::string layout = ": " + layoutName(check.refusedAs.layout)
+                               + " layout: " + layoutReason(check.refusedAs, check.refusedLength);
     switch (check.outcome) {
-    case PairCheck::OldUnreadable: return {oldPath, QStringLiteral("cannot read: ") + QString::fromStdString(batch::errorText(*check.error))};
-    case PairCheck::NotOld: return {oldPath, QStringLiteral("not an old file") + layout};
-    case PairCheck::NotNew: return {newPath, QStringLiteral("not a converted file") + layout};
+    case PairCheck::OldUnreadable: return {paths.oldPath, "cannot read: " + batch::errorText(*check.error)};
+    case PairCheck::NotOld: return {paths.oldPath, outcomeName(check.outcome) + layout};
+    case PairCheck::NotNew: return {paths.newPath, outcomeName(check.outcome) + layout};
     case PairCheck::NewMissing:
-    case PairCheck::NewUnreadable:
-        return {newPath, QStringLiteral("cannot read: ") + QString::fromStdString(batch::errorText(*check.error))
-                             + (check.markedNotToSave ? QStringLiteral(" (the old record is marked not to be saved)")
-                                                      : QString())};
+        return {paths.newPath, check.markedNotToSave ? "missing: the old record is marked not to be saved" : "missing"};
+    case PairCheck::NewUnreadable: return {paths.newPath, "cannot read: " + batch::errorText(*check.error)};
     case PairCheck::Faithful:
     case PairCheck::Differing: break;
     }
     return {};
 }
 
-QJsonObject pairJson(const PairCheck& check, const std::string& oldPath, const std::string& newPath)
+// Every finding of a pair as the report's lines: "PATH: text", whether the pair was named or found.
+std::string findingLines(const PairCheck& check, const audit::PairPaths& paths)
 {
-    QJsonObject pair{{QStringLiteral("old"), QString::fromStdString(batch::shownPath(oldPath))},
-                     {QStringLiteral("new"), QString::fromStdString(batch::shownPath(newPath))},
-                     {QStringLiteral("outcome"), outcomeName(check.outcome)}};
+    if (check.outcome != PairCheck::Faithful && check.outcome != PairCheck::Differing) {
+        const auto [path, text] = refusal(check, paths);
+        return batch::shownPath(path) + ": " + text + '\n';
+    }
+    std::string lines;
+    for (const Difference& difference : check.differences)
+        lines += batch::shownPath(paths.newPath) + ": " + differenceText(difference) + '\n';
+    return lines;
+}
+
+json pairJson(const PairCheck& check, const audit::PairPaths& paths)
+{
+    json pair{{"old", batch::shownPath(paths.oldPath)},
+              {"new", batch::shownPath(paths.newPath)},
+              {"outcome", outcomeName(check.outcome)},
+              {"differences", json::array()}};
     if (check.outcome != PairCheck::Faithful && check.outcome != PairCheck::Differing)
-        pair.insert(QStringLiteral("reason"), refusal(check, oldPath, newPath).second);
-    QJsonArray differences;
-    for (const Difference& difference : check.differences) differences.append(differenceJson(difference));
-    pair.insert(QStringLiteral("differences"), differences);
+        pair["reason"] = refusal(check, paths).second;
+    for (const Difference& difference : check.differences) pair["differences"].push_back(differenceJson(difference));
     return pair;
+}
+
+bool unreadable(const PairCheck& check)
+{
+    return check.outcome == PairCheck::OldUnreadable || check.outcome == PairCheck::NewUnreadable;
 }
 
 }  // namespace
 
-int verifyPair(const std::string& oldPath, const std::string& newPath, bool json)
+int verifyPair(const std::string& oldPath, const std::string& newPath, bool asJson)
 {
-    const PairCheck check = audit::checkPair(oldPath, newPath);
-    QTextStream out(stdout), err(stderr);
-    if (json) {
-        out << QJsonDocument(pairJson(check, oldPath, newPath)).toJson();
-    } else if (check.outcome == PairCheck::Faithful) {
-        out << "faithful\n";
-    } else if (check.outcome == PairCheck::Differing) {
-        for (const Difference& difference : check.differences) out << differenceText(difference) << '\n';
-    } else {
-        const auto [path, text] = refusal(check, oldPath, newPath);
-        err << "gconvert: " << QString::fromStdString(batch::shownPath(path)) << ": " << text << '\n';
-    }
+    const audit::PairPaths paths = audit::pairPaths(oldPath, newPath);
+    const PairCheck check = audit::checkPair(paths);
+    if (asJson) std::cout << jsonText(pairJson(check, paths));
+    else if (check.outcome == PairCheck::Faithful) std::cout << batch::shownPath(newPath) << ": faithful\n";
+    else std::cout << findingLines(check, paths);
     return check.outcome == PairCheck::Faithful ? 0 : 1;
 }
 
-int verifyTree(const std::string& oldFolder, const std::string& newFolder, bool json)
+int verifyTree(const std::string& oldFolder, const std::string& newFolder, bool asJson)
 {
     const audit::TreeCheck tree = audit::checkTree(oldFolder, newFolder);
-    QTextStream out(stdout);
-    std::size_t faithful = 0, differing = 0, missing = 0, notOld = 0, unreadable = tree.unreadableFolders.size();
-    QJsonArray files, extra, folders;
-    for (const auto& [job, check] : tree.pairs) {
-        switch (check.outcome) {
-        case PairCheck::Faithful: ++faithful; break;
-        case PairCheck::Differing:
-        case PairCheck::NotNew: ++differing; break;
-        case PairCheck::NewMissing: ++missing; break;
-        case PairCheck::NotOld: ++notOld; break;
-        case PairCheck::OldUnreadable:
-        case PairCheck::NewUnreadable: ++unreadable; break;
-        }
-        if (json) {
-            files.append(pairJson(check, job.source, job.target));
-        } else if (check.outcome == PairCheck::Differing) {
-            for (const Difference& difference : check.differences)
-                out << QString::fromStdString(batch::shownPath(job.target)) << ": " << differenceText(difference) << '\n';
-        } else if (check.outcome == PairCheck::NewMissing) {
-            out << QString::fromStdString(batch::shownPath(job.target)) << ": missing"
-                << (check.markedNotToSave ? ": the old record is marked not to be saved" : "") << '\n';
-        } else if (check.outcome != PairCheck::Faithful) {
-            const auto [path, text] = refusal(check, job.source, job.target);
-            out << QString::fromStdString(batch::shownPath(path)) << ": " << text << '\n';
-        }
+    std::size_t counts[PairCheck::NotNew + 1] = {};
+    json files = json::array(), extra = json::array(), unreadableList = json::array();
+    std::string report;
+    for (const auto& [paths, check] : tree.pairs) {
+        ++counts[check.outcome];
+        if (unreadable(check))
+            unreadableList.push_back({{"path", batch::shownPath(refusal(check, paths).first)},
+                                      {"error", batch::errorText(*check.error)}});
+        if (asJson) files.push_back(pairJson(check, paths));
+        else report += findingLines(check, paths);
     }
     for (const std::string& path : tree.extra) {
-        if (json) extra.append(QString::fromStdString(batch::shownPath(path)));
-        else out << QString::fromStdString(batch::shownPath(path)) << ": extra: no old file converts to it\n";
+        extra.push_back(batch::shownPath(path));
+        report += batch::shownPath(path) + ": extra: no old file converts to it\n";
     }
     for (const auto& [folder, error] : tree.unreadableFolders) {
-        if (json)
-            folders.append(QJsonObject{{QStringLiteral("folder"), QString::fromStdString(batch::shownPath(folder))},
-                                       {QStringLiteral("error"), QString::fromStdString(batch::errorText(error))}});
-        else out << QString::fromStdString(batch::shownPath(folder)) << ": cannot read the folder: " << QString::fromStdString(batch::errorText(error)) << '\n';
+        unreadableList.push_back({{"path", batch::shownPath(folder)}, {"error", batch::errorText(error)}});
+        report += batch::shownPath(folder) + ": cannot read the folder: " + batch::errorText(error) + '\n';
     }
-    const bool allFaithful = faithful == tree.pairs.size() && tree.extra.empty() && unreadable == 0;
-    const auto count = [](std::size_t n) { return static_cast<qint64>(n); };
-    if (json) {
-        const QJsonObject summary{{QStringLiteral("oldFiles"), count(tree.pairs.size())},
-                                  {QStringLiteral("faithful"), count(faithful)},
-                                  {QStringLiteral("differing"), count(differing)},
-                                  {QStringLiteral("missing"), count(missing)},
-                                  {QStringLiteral("notOld"), count(notOld)},
-                                  {QStringLiteral("extra"), count(tree.extra.size())},
-                                  {QStringLiteral("unreadable"), count(unreadable)},
-                                  {QStringLiteral("allFaithful"), allFaithful}};
-        out << QJsonDocument(QJsonObject{{QStringLiteral("oldFolder"), QString::fromStdString(batch::shownPath(oldFolder))},
-                                         {QStringLiteral("newFolder"), QString::fromStdString(batch::shownPath(newFolder))},
-                                         {QStringLiteral("files"), files},
-                                         {QStringLiteral("extra"), extra},
-                                         {QStringLiteral("unreadableFolders"), folders},
-                                         {QStringLiteral("summary"), summary}})
-                   .toJson();
+    const std::size_t faithful = counts[PairCheck::Faithful];
+    const bool allFaithful = faithful == tree.pairs.size() && tree.extra.empty() && unreadableList.empty();
+    if (asJson) {
+        const json summary{{"oldFiles", tree.pairs.size()},
+                           {"faithful", faithful},
+                           {"differing", counts[PairCheck::Differing]},
+                           {"missing", counts[PairCheck::NewMissing]},
+                           {"notOld", counts[PairCheck::NotOld]},
+                           {"notNew", counts[PairCheck::NotNew]},
+                           {"extra", tree.extra.size()},
+                           {"unreadable", unreadableList.size()},
+                           {"allFaithful", allFaithful}};
+        std::cout << jsonText({{"oldFolder", batch::shownPath(oldFolder)},
+                               {"newFolder", batch::shownPath(newFolder)},
+                               {"files", files},
+                               {"extra", extra},
+                               {"unreadable", unreadableList},
+                               {"summary", summary}});
     } else {
-        out << tree.pairs.size() << " old files: " << faithful << " faithful, " << differing << " differing, "
-            << missing << " missing, " << notOld << " not an old file; " << tree.extra.size() << " extra, "
-            << unreadable << " unreadable\n";
+        std::cout << report << tree.pairs.size() << " old files: " << faithful << " faithful, "
+                  << counts[PairCheck::Differing] << " differing, " << counts[PairCheck::NewMissing] << " missing, "
+                  << counts[PairCheck::NotOld] << " not an old file, " << counts[PairCheck::NotNew]
+                  << " not a new file; " << tree.extra.size() << " extra, " << unreadableList.size()
+                  << " unreadable\n";
     }
     return allFaithful ? 0 : 1;
 }

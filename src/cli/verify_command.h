@@ -5,7 +5,8 @@
 
 namespace cli {
 
-// Both return the exit status: 0 when faithful, 1 otherwise.
+// Both report every finding on standard output as "PATH: text" and return the exit status: 0 when
+// faithful, 1 otherwise.
 int verifyPair(const std::string& oldPath, const std::string& newPath, bool json);
 
 // The old files found as `gconvert -r -o newFolder oldFolder` finds them, each against its place

@@ -1,6 +1,10 @@
 // gconvert --show and --verify on files built field by field from the tests' own table of fields.
 #include "gconvert_run.h"
 
+#include "audit/converted_marks.h"
+#include "engine/conversion_rule.h"
+#include "support/engine/stamps.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -78,79 +82,110 @@ TEST_F(AuditTest, ShowListsEveryFieldAtItsOffsetAsTextAndJson)
     }
 }
 
+// The verifier states what converting sets on its own; this is the one place that holds it to the engine.
+TEST(AuditMarks, AreWhatTheEngineSets)
+{
+    records::Text<12> lineSettings;
+    lineSettings.assign(engine::ConvertedLineSettings);
+    EXPECT_EQ(lineSettings.view(), audit::ConvertedLineSettings);
+    EXPECT_EQ(std::pair(audit::ClearedAuxAFrom, audit::ClearedAuxAUpTo), std::pair(engine::ReleasedAuxAFrom, engine::ReleasedAuxAUpTo));
+    records::NewWorkingForm saved{};
+    engine::prepareForSaving(saved, "", "");
+    EXPECT_EQ(saved.Info.SaveStamp.FormatMark, audit::ConvertedFormatMark);
+    for (const support::StampMoment moment : {support::StampMoment{2026, 12, 24, 18, 30, 0}, {999, 2, 28, 0, 0, 59}}) {
+        records::Text<40> stamp;
+        stamp.assign(support::formatSaveStamp(moment));
+        EXPECT_TRUE(audit::isSaveStamp(fixtures::bytesOf(QByteArray(stamp.bytes.data(), 40)))) << stamp.view();
+    }
+    for (const char* text : {"19200,N,8,1 ", "9600,e,7,1.5", "19200,N,8,  ", "19200,N,8,1x", "1200,NN,8,1 ", "19200,N,8,1."})
+        for (const std::int16_t mark : {1, 2}) {
+            std::array<std::uint8_t, records::OldRecordLength> record{};
+            std::copy_n(text, 12, record.begin() + 1912);
+            record[1898] = static_cast<std::uint8_t>(mark);
+            EXPECT_EQ(audit::looksConverted(record), engine::looksConverted(record)) << text << ", mark " << mark;
+        }
+}
+
+// What converting old.G as target stores, by the fixtures' oracle and never by gconvert: the stored
+// name is the target's absolute path from the folder gconvert runs in.
 class VerifyTest : public AuditTest {
 protected:
-    VerifyTest()
+    QByteArray oracle(const QString& target) const
     {
-        put("old.G", old);
-        QDir(dir.path()).mkpath("d");
-        gconvert({"old.G", "d/new.G"});
-        made = read("d/new.G");
+        return fixtures::expectedNewFile(old, fixtures::Stamp, (QFileInfo(dir.path()).canonicalFilePath() + '/' + target).toStdString());
     }
+    QByteArray made = oracle("new/a/b.G");
     QByteArray damaged(int at, const QByteArray& bytes) const { return QByteArray(made).replace(at, bytes.size(), bytes); }
-
-    QByteArray made;  // what gconvert made of old.G as d/new.G
+    // Every line of the run begins as one of lines, in order.
+    static void expectLines(const Finished& run, const QStringList& lines, const char* label)
+    {
+        const QStringList got = run.out.split(u'\n', Qt::SkipEmptyParts);
+        EXPECT_TRUE(got.size() == lines.size() && std::ranges::equal(got, lines, [](const QString& line, const QString& start) { return line.startsWith(start); }) && run.err.isEmpty())
+            << label << ":\n" << run.out.toStdString() << run.err.toStdString();
+    }
 };
 
-TEST_F(VerifyTest, NamesEachDamageByItsField)
+TEST_F(VerifyTest, NamesEachFaultByFieldAndOffset)
 {
-    put("d/other.G", made);
-    put("copy.G", old);
-    // A path longer than the field is stored cut: the start of the path the file was saved as.
-    const QString longPath = QStringLiteral("d/%1/new.G").arg(QString(80, u'x'));
-    put(longPath, damaged(2029, longPath.left(75).toLatin1()));
-    // Each case is written as d/new.G; out: the one line of the difference, err: a refusal.
-    const QStringList pair{"old.G", "d/new.G"};
-    const struct { const char* label; QByteArray bytes; QStringList arguments; int exitCode; const char *out, *err; } cases[] = {
-        {"faithful", made, pair, 0, "faithful", nullptr},
-        {"a value", damaged(139, "Z"), pair, 1, "Series1.Values[17] at 136: ", nullptr},
-        {"AuxD body", damaged(2493, "Z"), pair, 1, "Info.AuxD.Body at 2393 (2381 in the old file), from byte 100: ", nullptr},
-        {"AuxA kept", damaged(828, old.mid(828, 1)), pair, 1, "Series1.AuxA at 816, from byte 12: ", nullptr},
-        {"line settings", damaged(1912, "9600,N,8,1  "), pair, 1, "Info.PortSettings.LineSettings at 1912: ", nullptr},
-        {"format mark", damaged(1898, QByteArray("\x01\x00", 2)), pair, 1, "Info.SaveStamp.FormatMark at 1898: expected 2, found 1", nullptr},
-        {"stamp form", damaged(1856, "05.03 2027 / 09:05:07"), pair, 1, "Info.SaveStamp.StampText at 1856: ", nullptr},
-        {"shifted field", damaged(1924, "#"), pair, 1, "Info.PortSettings.PortChar1 at 1924 (1912 in the old file): ", nullptr},
-        {"windows path", damaged(2029, QByteArray("C:\\DATA\\new.G").leftJustified(75)), pair, 0, "faithful", nullptr},
-        {"cut path", made, {"old.G", longPath}, 0, "faithful", nullptr},
-        {"renamed", made, {"old.G", "d/other.G"}, 1, "Info.FileInfo.FileName at 2029: ", nullptr},
-        {"old as new", made, {"old.G", "copy.G"}, 1, nullptr, "gconvert: copy.G: not a converted file: old layout"},
-        {"swapped", made, {"d/new.G", "old.G"}, 1, nullptr, "gconvert: d/new.G: not an old file: new layout"},
-        {"one file", made, {"old.G"}, 2, nullptr, "gconvert: --verify takes OLD and NEW"},
+    for (const char* name : {"old/a/b.G", "old/b.G"}) put(name, old);
+    const QString cut = "new/" + QString(70, u'x') + "/b.G", at = "new/a/b.G: ";  // a path the record stores cut
+    const struct { const char* label; QString oldName, newName; QByteArray bytes; int exitCode; QStringList lines; } cases[] = {
+        {"faithful", "old/a/b.G", "new/a/b.G", made, 0, {at + "faithful"}},
+        {"cut path", "old/a/b.G", cut, oracle(cut), 0, {cut + ": faithful"}},
+        {"moved archive", "old/b.G", "new/a/b.G", damaged(2029, QByteArray("C:\\LAB\\a\\b.G").leftJustified(75)), 0, {at + "faithful"}},
+        {"source path", "old/a/b.G", "new/a/b.G", damaged(2029, oracle("old/a/b.G").mid(2029, 75)), 1, {at + "Info.FileInfo.FileName at 2029: "}},
+        {"one byte longer", "old/a/b.G", "new/a/b.G", made + 'x', 1, {at + "not a new file: neither layout: 3244 bytes"}},
+        {"line settings", "old/a/b.G", "new/a/b.G", damaged(1912, "19200,N,8,2 "), 1,
+         {at + "Info.PortSettings.LineSettings at 1912: expected \"19200,N,8,1 \", found \"19200,N,8,2 \""}},
+        {"format mark", "old/a/b.G", "new/a/b.G", damaged(1898, QByteArray("\x01\x00", 2)), 1, {at + "Info.SaveStamp.FormatMark at 1898: expected 2, found 1"}},
+        {"carried byte", "old/a/b.G", "new/a/b.G", damaged(139, "Z"), 1, {at + "Series1.Values[17] at 136: "}},
+        {"AuxA kept", "old/a/b.G", "new/a/b.G", damaged(824, old.mid(824, 8)).replace(1746, 8, old.mid(1746, 8)), 1,
+         {at + "Series1.AuxA at 816, from byte 8: expected 0000000000000000", at + "Series2.AuxA at 1738, from byte 8: expected 0000000000000000"}},
+        {"AuxD body", "old/a/b.G", "new/a/b.G", damaged(2493, "Z"), 1, {at + "Info.AuxD.Body at 2393 (2381 in the old file), from byte 100: "}},
+        {"shifted field", "old/a/b.G", "new/a/b.G", damaged(1924, "#"), 1, {at + "Info.PortSettings.PortChar1 at 1924 (1912 in the old file): "}},
+        {"stamp form", "old/a/b.G", "new/a/b.G", damaged(1856, "05.03 2027 / 09:05:07"), 1, {at + "Info.SaveStamp.StampText at 1856: "}},
     };
     for (const auto& c : cases) {
-        put("d/new.G", c.bytes);
-        const Finished run = gconvert(QStringList{"--verify"} + c.arguments);
+        put(c.newName, c.bytes);
+        const Finished run = gconvert({"--verify", c.oldName, c.newName});
         EXPECT_EQ(run.exitCode, c.exitCode) << c.label;
-        EXPECT_TRUE(c.out ? run.out.startsWith(QString::fromUtf8(c.out)) && run.out.count(u'\n') == 1
-                          : run.err.startsWith(QString::fromUtf8(c.err)) && run.out.isEmpty())
-            << c.label << ": " << run.out.toStdString() << run.err.toStdString();
+        expectLines(run, c.lines, c.label);
     }
 }
 
-TEST_F(VerifyTest, ChecksATreeAsConvertingATreeFindsIt)
+TEST_F(VerifyTest, CountsEachFileOfATreeOnceInItsPlace)
 {
-    for (const char* name : {"old/a.G", "old/sub/b.G", "old/sub/c.G"}) put(name, old);
-    put("old/notes.txt", "no measurement file");
-    ASSERT_EQ(gconvert({"-r", "-o", "conv", "old"}).exitCode, 0);
-    const Finished faithful = gconvert({"--verify", "-r", "old", "conv"});
-    EXPECT_EQ(faithful.exitCode, 0);
-    EXPECT_EQ(faithful.out, "3 old files: 3 faithful, 0 differing, 0 missing, 0 not an old file; 0 extra, 0 unreadable\n");
-
-    put("conv/sub/b.G", read("conv/sub/b.G").replace(8, 1, "Z"));
-    QFile::remove(path("conv/sub/c.G"));
-    put("conv/sub/extra.G", read("conv/a.G"));
-    put("old/sub/d.G", made);  // converting refuses it: nothing to compare with
-    const Finished run = gconvert({"--verify", "-r", "old", "conv"});
-    EXPECT_EQ(run.exitCode, 1);
-    const QStringList lines = run.out.split(u'\n');
-    for (const char* start : {"conv/sub/b.G: Series1.Values[1] at 8: ", "conv/sub/c.G: missing", "old/sub/d.G: not an old file",
-                              "conv/sub/extra.G: extra", "4 old files: 1 faithful, 1 differing, 1 missing, 1 not an old file; 1 extra"})
-        EXPECT_TRUE(std::ranges::any_of(lines, [&](const QString& line) { return line.startsWith(QString::fromUtf8(start)); }))
-            << start << " in\n" << run.out.toStdString();
-    const QJsonObject summary = QJsonDocument::fromJson(gconvert({"--verify", "-r", "--json", "old", "conv"}).out.toUtf8())
-                                    .object()[QStringLiteral("summary")].toObject();
-    for (const char* count : {"faithful", "differing", "missing", "notOld", "extra"})
-        EXPECT_EQ(summary[QString::fromUtf8(count)].toInt(), 1) << count;
+    const auto summary = [](int files, int faithful, int notNew, int extra, int unreadable) {
+        return QStringLiteral("%1 old files: %2 faithful, 0 differing, 0 missing, 0 not an old file, %3 not a new file; %4 extra, %5 unreadable")
+            .arg(files).arg(faithful).arg(notNew).arg(extra).arg(unreadable);
+    };
+    // Each case adds one file or link to old/a.G and old/sub/b.G and their conversions under its new folder.
+    const struct { const char* label; QString newFolder, added; QByteArray bytes; const char* linkTo; QStringList lines; } cases[] = {
+        {"faithful", "conv", {}, {}, nullptr, {summary(2, 2, 0, 0, 0)}},
+        {"output folder inside the archive", "old/conv", {}, {}, nullptr, {summary(2, 2, 0, 0, 0)}},
+        {"an extra file", "conv", "conv/sub/x.G", made, nullptr, {"conv/sub/x.G: extra: no old file converts to it", summary(2, 2, 0, 1, 0)}},
+        {"one byte longer", "conv", "conv/sub/b.G", oracle("conv/sub/b.G") + 'x', nullptr,
+         {"conv/sub/b.G: not a new file: neither layout: 3244 bytes", summary(2, 1, 1, 0, 0)}},
+        {"lower-case .g", "conv", "old/x.g", old, nullptr, {summary(2, 2, 0, 0, 0)}},
+        {"nothing before .G", "conv", "old/.G", old, nullptr, {summary(2, 2, 0, 0, 0)}},
+        {"link to a folder", "conv", "old/link", {}, "sub", {summary(2, 2, 0, 0, 0)}},
+        {"link to no file", "conv", "old/c.G", {}, "none.G", {"old/c.G: cannot read: File not found (error 53)", summary(3, 2, 0, 0, 1)}},
+    };
+    for (const auto& c : cases) {
+        QDir(path("old")).removeRecursively();
+        QDir(path("conv")).removeRecursively();
+        for (const QString name : {"a.G", "sub/b.G"}) {
+            put("old/" + name, old);
+            put(c.newFolder + '/' + name, oracle(c.newFolder + '/' + name));
+        }
+        if (c.linkTo) QFile::link(c.linkTo, path(c.added));
+        else if (!c.added.isEmpty()) put(c.added, c.bytes);
+        const Finished run = gconvert({"--verify", "-r", "old", c.newFolder});
+        EXPECT_EQ(run.exitCode, c.lines.size() > 1 ? 1 : 0) << c.label;
+        expectLines(run, c.lines, c.label);
+    }
+    const QJsonObject report = QJsonDocument::fromJson(gconvert({"--verify", "-r", "--json", "old", "conv"}).out.toUtf8()).object();
+    EXPECT_EQ(report["unreadable"].toArray(), (QJsonArray{QJsonObject{{"path", "old/c.G"}, {"error", "File not found (error 53)"}}}));
 }
 
 }  // namespace

@@ -1,0 +1,36 @@
+// The measurement files of a folder tree, found by the verifier's own walk rather than the converter's.
+#pragma once
+
+#include "engine/file_errors.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace audit {
+
+// A folder as the file system knows it, whatever path leads there.
+struct FolderId {
+    unsigned long long device = 0, inode = 0;
+    friend bool operator==(const FolderId&, const FolderId&) = default;
+};
+
+std::optional<FolderId> folderId(const std::string& path);
+
+struct TreeFiles {
+    std::vector<std::string> files;  // below the folder, "a/b.G", in the order converting takes them
+    std::vector<std::pair<std::string, engine::FileError>> unreadableFolders;  // as paths from the folder
+};
+
+// A measurement file's name ends in ".G", upper case, after at least one character.
+bool isMeasurementFileName(const std::string& name);
+
+// Walks folder as `gconvert -r` does: depth first, each folder's entries in name order, links to files
+// followed, links to folders not; leaves out a folder below it that is leftOut.
+TreeFiles measurementFiles(const std::string& folder, std::optional<FolderId> leftOut);
+
+// path/relative, for a folder named with or without trailing slashes ("/" included).
+std::string below(const std::string& folder, const std::string& relative);
+
+}  // namespace audit
