@@ -12,6 +12,8 @@
 #include <set>
 #include <span>
 #include <string>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace engine {
@@ -21,7 +23,9 @@ namespace engine {
 // cheap, then flushes each file, renames it over its target and flushes each folder that received a
 // name: only then does a file count as saved, and a power cut before that leaves its target as it
 // was. A batch dropped without commit() removes its temporary files and changes no target, and the
-// first file added into a folder removes what a killed run left there.
+// first file added into a folder removes what a killed run left there. A batch never replaces a file
+// it put in place itself: it knows them by identity and by content, since a file system may give one
+// file several names (a case-blind one, a linked folder) and even tell a different inode per name.
 class ReplacementBatch {
 public:
     struct Options {
@@ -35,6 +39,20 @@ public:
         // Files flushed at the same time: a device merges flushes that arrive together, so that many
         // small files do not cost one device flush each.
         unsigned flushThreads = 1;
+        // Replace a file found at a target. Without it the rename that puts a file in place refuses
+        // by itself, so that a file that appears after the check is kept as well.
+        bool replaceExisting = true;
+    };
+
+    // What became of one file at commit().
+    struct Outcome {
+        enum Kind {
+            Saved,
+            TargetExists,        // a file stood at the target, kept since replacing was not asked for
+            TargetPlacedBefore,  // the target names a file this batch put in place: it is never replaced
+            Failed,              // error tells why
+        } kind = Saved;
+        std::optional<FileError> error;  // also set for a file in place whose name may not be on the disk
     };
 
     // One file at a time, as a single save needs.
@@ -52,8 +70,11 @@ public:
     // Whether as many files wait as may: the next add() commits first.
     bool full() const { return results_.size() >= options_.capacity; }
 
-    // Puts the waiting files in place: one result per file added since the last commit(), in order.
-    std::vector<std::optional<FileError>> commit();
+    // Puts the waiting files in place: one outcome per file added since the last commit(), in order.
+    std::vector<Outcome> commit();
+
+    // Whether the file at path is one this batch put in place, told by its identity or its bytes.
+    bool placedBefore(const std::string& path);
 
     // Options for a run over many files: as many waiting at once as the process's limit on open
     // files leaves room for (raised as far as the system allows), flushed many at a time.
@@ -67,7 +88,13 @@ private:
         std::string targetPath;
         std::size_t result;  // index into results_
         std::optional<FileError> flushed;
+        ino_t inode;
+        std::size_t size;
+        std::uint64_t contentHash;
     };
+    // How a file system is asked to put a file at a name without replacing another, from the best.
+    enum class NoReplace { Rename, Link, ExclusiveCreate };
+    enum class Placing { Done, NameTaken, Failed };
 
     std::optional<FileError> check(const std::string& targetPath);
     std::optional<FileError> makeFolder(const std::string& folder);
@@ -75,16 +102,23 @@ private:
                                    std::span<const std::uint8_t> bytes);
     void flushFiles();
     void putWaitingInPlace();
+    Outcome putInPlace(Waiting& file);
+    Placing placeWithoutReplacing(Waiting& file);
+    NoReplace& noReplaceOn(dev_t device);
     void removeLeftovers(const std::string& folder);
     void abandon(Waiting& waiting);
 
     FileCalls& calls_;
     Options options_;
     std::vector<Waiting> waiting_;
-    std::vector<std::optional<FileError>> results_;
+    std::vector<Outcome> results_;
     std::set<std::string> sweptFolders_;
     std::vector<std::string> madeFolders_;  // made since the last flush: their names need flushing too
     std::string knownFolder_;               // the folder that last proved to exist
+    std::vector<std::pair<dev_t, NoReplace>> noReplace_;  // learnt per file system as it refuses
+    // The files put in place so far, a 64-bit key each: a false match only keeps a file unreplaced.
+    std::unordered_set<std::uint64_t> placedIdentities_, placedContents_;
+    std::size_t largestPlaced_ = 0;
 };
 
 }  // namespace engine
