@@ -1,5 +1,4 @@
-// The real system calls, except that chosen calls fail the way a full disk or a broken device would;
-// safe to call from several threads, as the batch's flushes do.
+// The real system calls, safe from several threads, except that chosen calls fail as a full disk would.
 #pragma once
 
 #include "engine/file_calls.h"
@@ -11,8 +10,6 @@
 #include <atomic>
 #include <cerrno>
 #include <functional>
-#include <mutex>
-#include <set>
 #include <utility>
 #include <vector>
 
@@ -28,24 +25,15 @@ public:
     // Runs once, at the first call that may put a file at a name: a file appearing there just then.
     std::function<void()> beforePlacing;
 
-    void arm(std::vector<Fault> faults)
-    {
-        faults_ = std::move(faults);
-        for (std::atomic<int>& count : counts_) count = 0;
-    }
-    bool allClosed()  // every descriptor handed out is closed again
-    {
-        const std::lock_guard lock(mutex_);
-        return openFiles_.empty();
-    }
+    void arm(std::vector<Fault> faults) { faults_ = std::move(faults); for (std::atomic<int>& count : counts_) count = 0; }
+    bool allClosed() const { return openFiles_ == 0; }  // every descriptor handed out is closed, and only once
 
     int lstat(const char* path, struct stat* status) override { return fails(Lstat) ? -1 : FileCalls::lstat(path, status); }
     int access(const char* path, int mode) override { return fails(Access) ? -1 : FileCalls::access(path, mode); }
     int open(const char* path, int flags, mode_t mode) override
     {
         const int fd = (flags & O_CREAT) != 0 && fails(Create) ? -1 : FileCalls::open(path, flags, mode);
-        const std::lock_guard lock(mutex_);
-        if (fd >= 0) openFiles_.insert(fd);
+        if (fd >= 0) ++openFiles_;
         return fd;
     }
     int fstat(int fd, struct stat* status) override { return fails(Fstat) ? -1 : FileCalls::fstat(fd, status); }
@@ -69,24 +57,18 @@ public:
     }
     int syncfs(int fd) override { return fails(Syncfs) ? -1 : FileCalls::syncfs(fd); }
     int flock(int fd, int operation) override { return fails(Flock) ? -1 : FileCalls::flock(fd, operation); }
-    int rename(const char* from, const char* to) override { return placing(Rename) ? -1 : FileCalls::rename(from, to); }
+    int rename(const char* from, const char* to) override { return fails(Rename) ? -1 : FileCalls::rename(from, to); }
     int renameNoReplace(const char* from, const char* to) override
     {
-        return placing(NoReplaceRename) ? -1 : FileCalls::renameNoReplace(from, to);
+        return fails(NoReplaceRename) ? -1 : FileCalls::renameNoReplace(from, to);
     }
-    int link(const char* existing, const char* name) override { return placing(Link) ? -1 : FileCalls::link(existing, name); }
-    int close(int fd) override
-    {
-        {
-            const std::lock_guard lock(mutex_);
-            openFiles_.erase(fd);
-        }
-        return FileCalls::close(fd);
-    }
+    int link(const char* existing, const char* name) override { return fails(Link) ? -1 : FileCalls::link(existing, name); }
+    int close(int fd) override { --openFiles_; return FileCalls::close(fd); }
 
 private:
     int fault(Call call)
     {
+        if (call >= Rename && beforePlacing) std::exchange(beforePlacing, {})();  // Rename, NoReplaceRename, Link
         const int index = counts_[call]++;
         for (const Fault& f : faults_)
             if (f.call == call && (f.at == index || f.at == Every)) {
@@ -96,14 +78,8 @@ private:
         return 0;
     }
     bool fails(Call call) { return fault(call) != 0; }
-    bool placing(Call call)
-    {
-        if (const std::function<void()> appear = std::exchange(beforePlacing, {})) appear();
-        return fails(call);
-    }
 
     std::vector<Fault> faults_;
     std::array<std::atomic<int>, CallKinds> counts_{};
-    std::mutex mutex_;
-    std::set<int> openFiles_;
+    std::atomic<int> openFiles_ = 0;
 };

