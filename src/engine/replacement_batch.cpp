@@ -332,8 +332,8 @@ void ReplacementBatch::putWaitingInPlace()
             continue;
         }
         file.temporaryPath.clear();
-        placedIdentities_.insert(identityKey(file.device, file.inode));
-        placedContents_.insert(file.contentHash);
+        placed_.insert(identityKey(file.device, file.inode));
+        placed_.insert(file.contentHash);
         largestPlaced_ = std::max(largestPlaced_, file.size);
         // The data is on the disk already; a failing close cannot take it back.
         calls_.close(std::exchange(file.fd, -1));
@@ -417,10 +417,10 @@ ReplacementBatch::NoReplace& ReplacementBatch::noReplaceOn(dev_t device)
 
 bool ReplacementBatch::placedBefore(const std::string& path)
 {
-    if (placedContents_.empty()) return false;
+    if (placed_.empty()) return false;
     struct stat status {};
     if (calls_.stat(path.c_str(), &status) != 0) return false;
-    if (placedIdentities_.contains(identityKey(status.st_dev, status.st_ino))) return true;
+    if (placed_.contains(identityKey(status.st_dev, status.st_ino))) return true;
     // FUSE's FAT gives each name of a file an inode of its own: then only the bytes tell, and every
     // file this batch writes names its own target inside.
     if (!S_ISREG(status.st_mode) || static_cast<std::size_t>(status.st_size) > largestPlaced_) return false;
@@ -434,7 +434,7 @@ bool ReplacementBatch::placedBefore(const std::string& path)
         if (got <= 0) return false;
         done += static_cast<std::size_t>(got);
     }
-    return placedContents_.contains(contentHash(bytes));
+    return placed_.contains(contentHash(bytes));
 }
 
 void ReplacementBatch::abandon(Waiting& file)

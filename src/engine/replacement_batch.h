@@ -20,8 +20,8 @@ namespace engine {
 
 // Each added file is written to a hidden temporary file beside its target, under a lock that tells
 // other runs it is alive. commit() flushes each file system once, which makes the files' own flushes
-// cheap, then flushes each file, renames it over its target and flushes each folder that received a
-// name: only then does a file count as saved, and a power cut before that leaves its target as it
+// cheap, then flushes each file, renames it to its target's name and flushes each folder that received
+// a name: only then does a file count as saved, and a power cut before that leaves its target as it
 // was. A batch dropped without commit() removes its temporary files and changes no target, and the
 // first file added into a folder removes what a killed run left there. A batch never replaces a file
 // it put in place itself: it knows them by identity and by content, since a file system may give one
@@ -116,8 +116,9 @@ private:
     std::vector<std::string> madeFolders_;  // made since the last flush: their names need flushing too
     std::string knownFolder_;               // the folder that last proved to exist
     std::vector<std::pair<dev_t, NoReplace>> noReplace_;  // learnt per file system as it refuses
-    // The files put in place so far, a 64-bit key each: a false match only keeps a file unreplaced.
-    std::unordered_set<std::uint64_t> placedIdentities_, placedContents_;
+    // The files put in place so far, by identity and by content: two 64-bit keys each in one set, where a
+    // false match only keeps a file from being replaced.
+    std::unordered_set<std::uint64_t> placed_;
     std::size_t largestPlaced_ = 0;
 };
 
