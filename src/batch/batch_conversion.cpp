@@ -61,10 +61,11 @@ std::optional<FileOutcome> outcomeForTarget(const std::string& target, const Job
     if (S_ISLNK(atTarget.st_mode)) ::stat(target.c_str(), &atTarget);
     if (sameFile(atTarget, job.source)) return failed(FileOutcome::TargetIsSource);
     if (S_ISDIR(atTarget.st_mode)) return failedSaving({FileErrorNumber::PathFileAccessError});
+    // Replacing, the commit tells a file of this run from another, so that it is read only once.
+    if (replaceExisting) return std::nullopt;
     // Another name of a file this run wrote: a case-blind file system's, or one through a linked folder.
     if (batch.placedBefore(target)) return failed(FileOutcome::TargetOfEarlierFile);
-    if (!replaceExisting) return FileOutcome{FileOutcome::Skipped, FileOutcome::TargetExists, std::nullopt};
-    return std::nullopt;
+    return FileOutcome{FileOutcome::Skipped, FileOutcome::TargetExists, std::nullopt};
 }
 
 FileOutcome outcomeOfCommit(const engine::ReplacementBatch::Outcome& commit)

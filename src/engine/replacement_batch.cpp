@@ -408,6 +408,22 @@ ReplacementBatch::Placing ReplacementBatch::placeWithoutReplacing(Waiting& file)
     return Placing::Failed;
 }
 
+void ReplacementBatch::KeySet::insert(std::uint64_t key)
+{
+    constexpr std::size_t MergedAt = 1024;  // a look-up scans at most this many keys one by one
+    latest_.push_back(key);
+    if (latest_.size() < MergedAt) return;
+    std::ranges::sort(latest_);
+    const auto middle = sorted_.insert(sorted_.end(), latest_.begin(), latest_.end());
+    std::inplace_merge(sorted_.begin(), middle, sorted_.end());
+    latest_.clear();
+}
+
+bool ReplacementBatch::KeySet::contains(std::uint64_t key) const
+{
+    return std::ranges::binary_search(sorted_, key) || std::ranges::find(latest_, key) != latest_.end();
+}
+
 ReplacementBatch::NoReplace& ReplacementBatch::noReplaceOn(dev_t device)
 {
     for (auto& [known, method] : noReplace_)

@@ -12,7 +12,6 @@
 #include <set>
 #include <span>
 #include <string>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -96,6 +95,18 @@ private:
     enum class NoReplace { Rename, Link, ExclusiveCreate };
     enum class Placing { Done, NameTaken, Failed };
 
+    // 64-bit keys in 8 bytes each, however many files a run puts in place: sorted, but for the latest
+    // few, which are merged in once there are enough of them to be worth it.
+    class KeySet {
+    public:
+        void insert(std::uint64_t key);
+        bool contains(std::uint64_t key) const;
+        bool empty() const { return sorted_.empty() && latest_.empty(); }
+
+    private:
+        std::vector<std::uint64_t> sorted_, latest_;
+    };
+
     std::optional<FileError> check(const std::string& targetPath);
     std::optional<FileError> makeFolder(const std::string& folder);
     std::optional<FileError> write(const std::string& targetPath, std::optional<mode_t> mode,
@@ -118,7 +129,7 @@ private:
     std::vector<std::pair<dev_t, NoReplace>> noReplace_;  // learnt per file system as it refuses
     // The files put in place so far, by identity and by content: two 64-bit keys each in one set, where a
     // false match only keeps a file from being replaced.
-    std::unordered_set<std::uint64_t> placed_;
+    KeySet placed_;
     std::size_t largestPlaced_ = 0;
 };
 

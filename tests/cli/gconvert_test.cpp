@@ -167,7 +167,8 @@ TEST_F(GconvertTest, ConvertsOntoAFatFileSystem)
         gconvert.setWorkingDirectory(dir.path());
         gconvert.start("/bin/sh", {"-c", run, GCONVERT_PATH});
         EXPECT_TRUE(gconvert.waitForFinished() && gconvert.exitCode() == 1);
-        EXPECT_TRUE(QString(gconvert.readAllStandardError()).startsWith("gconvert: in/a.G: not converted: stick/a.G is the target of an earlier file\n")) << run;
+        EXPECT_TRUE(QString(gconvert.readAllStandardError())
+                        .startsWith("gconvert: in/a.G: not converted: stick/a.G is the target of an earlier file\n")) << run;
         EXPECT_TRUE(convertedFrom(read("in/A.G"), readFile(path("stick/A.G")), path("stick/A.G")));
     }
     EXPECT_EQ(tree("stick").size(), 2u) << "A.G and sub/b.G";

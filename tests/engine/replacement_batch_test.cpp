@@ -77,18 +77,15 @@ TEST_F(ReplacementBatchTest, EachFailingStepLeavesTheTargetWhole)
     // the new content, but its name may not have reached the disk.
     struct Row { std::string name; std::vector<F::Fault> faults; int number; bool overTargetOnly = false, replaced = false; };
     std::vector<Row> rows = {
-        {"folder not searchable", {{F::Lstat, 0, EACCES}}, 70},
-        {"target made read-only", {{F::Access, 0, EACCES}}, 70, true},
-        {"read-only file system", {{F::Create, 0, EROFS}}, 70},
-        {"too many open files", {{F::Create, 0, EMFILE}}, 67},    {"name too long", {{F::Create, 0, ENAMETOOLONG}}, 52},
-        {"temporary name taken once", {{F::Create, 0, EEXIST}}, 0},
-        {"no locks on this file system", {{F::Flock, 0, EOPNOTSUPP}}, 0},
-        {"temporary taken for a leftover", {{F::Flock, 0, EWOULDBLOCK}}, 0},
+        {"folder not searchable", {{F::Lstat, 0, EACCES}}, 70}, {"target made read-only", {{F::Access, 0, EACCES}}, 70, true},
+        {"read-only file system", {{F::Create, 0, EROFS}}, 70}, {"temporary name taken once", {{F::Create, 0, EEXIST}}, 0},
+        {"too many open files", {{F::Create, 0, EMFILE}}, 67},  {"name too long", {{F::Create, 0, ENAMETOOLONG}}, 52},
+        {"no locks on this file system", {{F::Flock, 0, EOPNOTSUPP}}, 0}, {"taken for a leftover", {{F::Flock, 0, EWOULDBLOCK}}, 0},
         {"write takes nothing", {{F::Write, 0, F::Nothing}}, 61}, {"write interrupted", {{F::Write, 1, EINTR}}, 0},
-        {"quota full while writing", {{F::Write, 2, EDQUOT}}, 61}, {"device fails while writing", {{F::Write, 1, EIO}}, 57},
+        {"quota full while writing", {{F::Write, 2, EDQUOT}}, 61}, {"flush fails on the device", {{F::Fsync, 0, EIO}}, 57},
         {"short write, then disk full", {{F::Write, 2, F::Short}, {F::Write, 3, ENOSPC}}, 61},
-        {"flush fails on the device", {{F::Fsync, 0, EIO}}, 57}, {"replacing rename refused", {{F::Rename, 0, EACCES}}, 70, true},
-        {"rename refused", {{F::NoReplaceRename, 0, EACCES}}, 70}, {"target turned into a folder", {{F::NoReplaceRename, 0, EISDIR}}, 75},
+        {"replacing rename refused", {{F::Rename, 0, EACCES}}, 70, true}, {"rename refused", {{F::NoReplaceRename, 0, EACCES}}, 70},
+        {"target turned into a folder", {{F::NoReplaceRename, 0, EISDIR}}, 75},
         {"folder cannot be flushed", {{F::FolderFsync, 0, EIO}}, 57, false, true},
         {"folder flush not supported", {{F::FolderFsync, 0, EINVAL}}, 0},
     };
@@ -152,13 +149,13 @@ TEST_F(ReplacementBatchTest, TheCommitItselfRefusesToReplace)
     // As the commit begins, the target is free, a file appears there, or the batch put one there by another name.
     enum Before { Free, Appears, Placed, PlacedEarlier };
     const std::vector<F::Fault> noFlag = {{F::NoReplaceRename, F::Every, EINVAL}},
-                                noLinkEither = {{F::NoReplaceRename, F::Every, EINVAL}, {F::Link, F::Every, EPERM}};
+                                asOnFat = {{F::NoReplaceRename, F::Every, EINVAL}, {F::Link, F::Every, EPERM}};
     const struct { const char* name; std::vector<F::Fault> faults; Before before; bool replace; Kind kind; } rows[] = {
         {"a file appears", {}, Appears, false, TargetExists}, {"a file appears, replacing asked", {}, Appears, true, Saved},
-        {"appears, renames cannot refuse", noFlag, Appears, false, TargetExists}, {"free, renames cannot refuse", noFlag, Free, false, Saved},
-        {"appears, nor links be made", noLinkEither, Appears, false, TargetExists}, {"free, nor links", noLinkEither, Free, false, Saved},
-        {"its own", {}, PlacedEarlier, false, TargetPlacedBefore}, {"its own, replacing asked", {}, PlacedEarlier, true, TargetPlacedBefore},
-        {"its own of the same commit, replacing asked", {}, Placed, true, TargetPlacedBefore},
+        {"appears, no rename flag", noFlag, Appears, false, TargetExists}, {"free, no rename flag", noFlag, Free, false, Saved},
+        {"appears, as on FAT", asOnFat, Appears, false, TargetExists}, {"free, as on FAT", asOnFat, Free, false, Saved},
+        {"its own", {}, PlacedEarlier, false, TargetPlacedBefore}, {"its own, forced", {}, PlacedEarlier, true, TargetPlacedBefore},
+        {"its own of the same commit, forced", {}, Placed, true, TargetPlacedBefore},
     };
     const QByteArray earlier(3243, 'E');
     QFile::link(dir.path(), path("linked"));
@@ -176,6 +173,16 @@ TEST_F(ReplacementBatchTest, TheCommitItselfRefusesToReplace)
         EXPECT_EQ(entries(dir.path()), QStringList({"linked", "new.G"})) << "no temporary file is left behind";
         EXPECT_TRUE(calls.allClosed());
     }
+}
+
+// Every file put in place is known, by identity and by its bytes, however many came after it.
+TEST_F(ReplacementBatchTest, ABatchKnowsEveryFileItPutInPlace)
+{
+    engine::ReplacementBatch batch(calls, {.capacity = 550, .flushThreads = flushThreads});
+    for (int i = 0; i < 1100; ++i) EXPECT_FALSE(batch.add(native(path(QString::number(i))), fixtures::bytesOf(QByteArray::number(i))));
+    batch.commit();
+    writeFile(path("a copy of 7"), "7");  // told by its bytes alone, as where each name has an inode of its own
+    for (const char* name : {"0", "7", "1099", "a copy of 7"}) EXPECT_TRUE(batch.placedBefore(native(path(name)))) << name;
 }
 
 TEST_F(ReplacementBatchTest, TargetsThatAreNoPlainFile)
