@@ -53,14 +53,30 @@ FileOutcome failedSaving(engine::FileError error)
 }
 
 // What stands at the target may decide the file's fate before its source is read.
-std::optional<FileOutcome> outcomeForTarget(const std::string& target, const Job& job, bool replaceExisting)
+std::optional<FileOutcome> outcomeForTarget(const std::string& target, const Job& job, bool replaceExisting,
+                                            engine::ReplacementBatch& batch)
 {
     const std::optional<struct stat> atTarget = standingAt(target);
     if (!atTarget) return std::nullopt;
     if (sameFile(*atTarget, job.source)) return failed(FileOutcome::TargetIsSource);
     if (S_ISDIR(atTarget->st_mode)) return failedSaving({FileErrorNumber::PathFileAccessError});
-    if (!replaceExisting) return FileOutcome{FileOutcome::Skipped, FileOutcome::TargetExists, std::nullopt};
-    return std::nullopt;
+    // Replacing, the commit tells a file of this run from another, so that it is read only once.
+    if (replaceExisting) return std::nullopt;
+    // Another name of a file this run wrote: a case-blind file system's, or one through a linked folder.
+    if (batch.placedBefore(target)) return failed(FileOutcome::TargetOfEarlierFile);
+    return FileOutcome{FileOutcome::Skipped, FileOutcome::TargetExists, std::nullopt};
+}
+
+FileOutcome outcomeOfCommit(const engine::ReplacementBatch::Outcome& commit)
+{
+    using Commit = engine::ReplacementBatch::Outcome;
+    switch (commit.kind) {
+    case Commit::Saved: return {FileOutcome::Converted, FileOutcome::Done, std::nullopt};
+    case Commit::TargetExists: return {FileOutcome::Skipped, FileOutcome::TargetExists, std::nullopt};
+    case Commit::TargetPlacedBefore: return failed(FileOutcome::TargetOfEarlierFile);
+    case Commit::Failed: break;
+    }
+    return failedSaving(commit.error.value_or(engine::FileError{FileErrorNumber::PathFileAccessError}));
 }
 
 }  // namespace
@@ -71,6 +87,7 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
     engine::ReplacementBatch::Options batchOptions = engine::ReplacementBatch::forManyFiles();
     batchOptions.makeFolders = options.makeFolders;
     batchOptions.checkOnly = options.dryRun;
+    batchOptions.replaceExisting = options.replaceExisting;
     engine::ReplacementBatch waiting(pipeline.fileCalls(), batchOptions);
     std::deque<std::size_t> waitingJobs;  // the jobs of the files in the batch, in the order they joined it
 
@@ -82,11 +99,10 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
         listener.finished(job, outcome);
     };
     const auto putInPlace = [&] {
-        for (const std::optional<engine::FileError>& error : waiting.commit()) {
+        for (const engine::ReplacementBatch::Outcome& commit : waiting.commit()) {
             const Job& job = jobs[waitingJobs.front()];
             waitingJobs.pop_front();
-            tell(job,
-                 error ? failedSaving(*error) : FileOutcome{FileOutcome::Converted, FileOutcome::Done, std::nullopt});
+            tell(job, outcomeOfCommit(commit));
         }
     };
 
@@ -116,7 +132,7 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
         FileOutcome outcome{FileOutcome::Converted, FileOutcome::Done, std::nullopt};
         if (claimedBefore(key, hash)) {
             outcome = failed(FileOutcome::TargetOfEarlierFile);
-        } else if (const auto decided = outcomeForTarget(target, job, options.replaceExisting)) {
+        } else if (const auto decided = outcomeForTarget(target, job, options.replaceExisting, waiting)) {
             outcome = *decided;
         } else {
             const engine::ConversionResult result = pipeline.convert(job.source, target, waiting);

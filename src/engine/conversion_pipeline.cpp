@@ -21,7 +21,8 @@ ConversionResult ConversionPipeline::save(const std::string& target)
     ReplacementBatch single(engine_.fileCalls());
     ConversionResult result = save(target, single);
     if (result.status != ConversionResult::Converted) return result;
-    if (const std::optional<FileError> error = single.commit().front()) {
+    // A single save replaces what stands at the target, so that only a failure can keep it out.
+    if (const std::optional<FileError> error = single.commit().front().error) {
         engine_.putBackPlaceholderStamp();
         return {ConversionResult::Failed, Failure{Operation::Saving, *error}};
     }

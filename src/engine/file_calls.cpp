@@ -1,12 +1,15 @@
 // Forwards the engine's file calls to the operating system.
 #include "engine/file_calls.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <string_view>
 
 namespace engine {
 
@@ -24,8 +27,28 @@ int FileCalls::syncfs(int fd) { return ::syncfs(fd); }
 int FileCalls::fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
 int FileCalls::flock(int fd, int operation) { return ::flock(fd, operation); }
 int FileCalls::rename(const char* from, const char* to) { return ::rename(from, to); }
+int FileCalls::renameNoReplace(const char* from, const char* to)
+{
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+}
+int FileCalls::link(const char* existing, const char* name) { return ::link(existing, name); }
 int FileCalls::mkdir(const char* path, mode_t mode) { return ::mkdir(path, mode); }
 int FileCalls::unlink(const char* path) { return ::unlink(path); }
+
+int FileCalls::listFolder(const char* path, const std::function<void(const char* name)>& each)
+{
+    DIR* folder = ::opendir(path);
+    if (folder == nullptr) return -1;
+    for (errno = 0; const dirent* entry = ::readdir(folder); errno = 0) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") each(entry->d_name);
+    }
+    // readdir tells its end from its failure only by errno.
+    const int readError = errno;
+    ::closedir(folder);
+    errno = readError;
+    return readError == 0 ? 0 : -1;
+}
 
 FileCalls& systemFileCalls()
 {

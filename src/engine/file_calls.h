@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <functional>
 
 namespace engine {
 
@@ -28,8 +29,15 @@ public:
     virtual int fchmod(int fd, mode_t mode);
     virtual int flock(int fd, int operation);
     virtual int rename(const char* from, const char* to);
+    // Renames only while no file has the name to: otherwise fails with EEXIST, atomically. A file
+    // system that cannot promise that fails with EINVAL (or ENOSYS, EOPNOTSUPP) and renames nothing.
+    virtual int renameNoReplace(const char* from, const char* to);
+    virtual int link(const char* existing, const char* name);
     virtual int mkdir(const char* path, mode_t mode);
     virtual int unlink(const char* path);
+    // Calls each with every name in a folder but "." and "..", one at a time, so that a huge folder
+    // costs no memory.
+    virtual int listFolder(const char* path, const std::function<void(const char* name)>& each);
 };
 
 // The calls of the running system, shared by everyone who needs no fault of their own.

@@ -3,7 +3,6 @@
 
 #include "engine/file_paths.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/file.h>
@@ -124,6 +123,18 @@ std::optional<FileError> writeAll(FileCalls& calls, int fd, std::span<const std:
     return std::nullopt;
 }
 
+std::uint64_t identityKey(dev_t device, ino_t inode)
+{
+    return static_cast<std::uint64_t>(inode) * 0x9E3779B97F4A7C15u ^ static_cast<std::uint64_t>(device);
+}
+
+std::uint64_t contentHash(std::span<const std::uint8_t> bytes)
+{
+    return std::hash<std::string_view>{}(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+ReplacementBatch::Outcome failedWith(FileError error) { return {ReplacementBatch::Outcome::Failed, error}; }
+
 std::optional<FileError> flushFolder(FileCalls& calls, const std::string& folder)
 {
     const int fd = calls.open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
@@ -235,7 +246,7 @@ std::optional<FileError> ReplacementBatch::write(const std::string& targetPath, 
 
     constexpr int NameAttempts = 100;
     for (int attempt = 0; attempt < NameAttempts; ++attempt) {
-        Waiting file{-1, 0, temporaryName(where), targetPath, results_.size(), std::nullopt};
+        Waiting file{-1, 0, temporaryName(where), targetPath, results_.size(), std::nullopt, 0, bytes.size(), 0};
         file.fd = calls_.open(file.temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         if (file.fd < 0) {
             if (errno == EEXIST) continue;
@@ -259,6 +270,8 @@ std::optional<FileError> ReplacementBatch::write(const std::string& targetPath, 
             continue;
         }
         file.device = status.st_dev;
+        file.inode = status.st_ino;
+        file.contentHash = contentHash(bytes);
         // Where the file system cannot set the permissions the file still holds the right data, so
         // that is no reason to fail.
         if (mode) calls_.fchmod(file.fd, *mode);
@@ -273,7 +286,7 @@ std::optional<FileError> ReplacementBatch::write(const std::string& targetPath, 
     return FileError{FileErrorNumber::PathFileAccessError};
 }
 
-std::vector<std::optional<FileError>> ReplacementBatch::commit()
+std::vector<ReplacementBatch::Outcome> ReplacementBatch::commit()
 {
     putWaitingInPlace();
     return std::exchange(results_, {});
@@ -311,13 +324,17 @@ void ReplacementBatch::putWaitingInPlace()
     std::vector<std::size_t> renamed;
     for (std::size_t i = 0; i < waiting_.size(); ++i) {
         Waiting& file = waiting_[i];
-        // Renamed while still open and locked, so that no other run takes it for a leftover.
-        if (file.flushed || calls_.rename(file.temporaryPath.c_str(), file.targetPath.c_str()) != 0) {
-            results_[file.result] = file.flushed ? file.flushed : lastFileError();
+        // Put in place while still open and locked, so that no other run takes it for a leftover.
+        const Outcome outcome = file.flushed ? failedWith(*file.flushed) : putInPlace(file);
+        if (outcome.kind != Outcome::Saved) {
+            results_[file.result] = outcome;
             abandon(file);
             continue;
         }
         file.temporaryPath.clear();
+        placed_.insert(identityKey(file.device, file.inode));
+        placed_.insert(file.contentHash);
+        largestPlaced_ = std::max(largestPlaced_, file.size);
         // The data is on the disk already; a failing close cannot take it back.
         calls_.close(std::exchange(file.fd, -1));
         folders.push_back(splitPath(file.targetPath).folder);
@@ -339,9 +356,101 @@ void ReplacementBatch::putWaitingInPlace()
             above = splitPath(above).folder;
             if (std::ranges::binary_search(folders, above)) result = resultFor(above);
         }
-        results_[waiting_[i].result] = result;
+        results_[waiting_[i].result] = result ? failedWith(*result) : Outcome{};
     }
     waiting_.clear();
+}
+
+ReplacementBatch::Outcome ReplacementBatch::putInPlace(Waiting& file)
+{
+    // The name is nearly always free, and then the first call of the no-replace rename is all it takes.
+    const Placing placing = placeWithoutReplacing(file);
+    if (placing == Placing::Done) return {};
+    if (placing == Placing::Failed) return failedWith(lastFileError());
+    if (placedBefore(file.targetPath)) return {Outcome::TargetPlacedBefore, std::nullopt};
+    if (!options_.replaceExisting) return {Outcome::TargetExists, std::nullopt};
+    if (calls_.rename(file.temporaryPath.c_str(), file.targetPath.c_str()) != 0) return failedWith(lastFileError());
+    return {};
+}
+
+// Leaves errno telling why when it fails.
+ReplacementBatch::Placing ReplacementBatch::placeWithoutReplacing(Waiting& file)
+{
+    const char *from = file.temporaryPath.c_str(), *to = file.targetPath.c_str();
+    NoReplace& method = noReplaceOn(file.device);
+    if (method == NoReplace::Rename) {
+        if (calls_.renameNoReplace(from, to) == 0) return Placing::Done;
+        if (errno == EEXIST) return Placing::NameTaken;
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return Placing::Failed;
+        method = NoReplace::Link;
+    }
+    if (method == NoReplace::Link) {
+        if (calls_.link(from, to) == 0) {
+            // Should the temporary name stay, it is a leftover the next run removes; the file is in place.
+            calls_.unlink(from);
+            return Placing::Done;
+        }
+        if (errno == EEXIST) return Placing::NameTaken;
+        if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) return Placing::Failed;
+        method = NoReplace::ExclusiveCreate;
+    }
+    // A file system with neither (FAT) still creates a name only when it is free: the empty file made
+    // so claims the name, and the rename then replaces only it. A crash between the two leaves that
+    // empty file at the target, which the next run takes for an existing target, and the temporary,
+    // which it removes.
+    const int claimed = calls_.open(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (claimed < 0) return errno == EEXIST ? Placing::NameTaken : Placing::Failed;
+    calls_.close(claimed);
+    if (calls_.rename(from, to) == 0) return Placing::Done;
+    const int savedErrno = errno;
+    calls_.unlink(to);
+    errno = savedErrno;
+    return Placing::Failed;
+}
+
+void ReplacementBatch::KeySet::insert(std::uint64_t key)
+{
+    constexpr std::size_t MergedAt = 1024;  // a look-up scans at most this many keys one by one
+    latest_.push_back(key);
+    if (latest_.size() < MergedAt) return;
+    std::ranges::sort(latest_);
+    const auto middle = sorted_.insert(sorted_.end(), latest_.begin(), latest_.end());
+    std::inplace_merge(sorted_.begin(), middle, sorted_.end());
+    latest_.clear();
+}
+
+bool ReplacementBatch::KeySet::contains(std::uint64_t key) const
+{
+    return std::ranges::binary_search(sorted_, key) || std::ranges::find(latest_, key) != latest_.end();
+}
+
+ReplacementBatch::NoReplace& ReplacementBatch::noReplaceOn(dev_t device)
+{
+    for (auto& [known, method] : noReplace_)
+        if (known == device) return method;
+    return noReplace_.emplace_back(device, NoReplace::Rename).second;
+}
+
+bool ReplacementBatch::placedBefore(const std::string& path)
+{
+    if (placed_.empty()) return false;
+    struct stat status {};
+    if (calls_.stat(path.c_str(), &status) != 0) return false;
+    if (placed_.contains(identityKey(status.st_dev, status.st_ino))) return true;
+    // FUSE's FAT gives each name of a file an inode of its own: then only the bytes tell, and every
+    // file this batch writes names its own target inside.
+    if (!S_ISREG(status.st_mode) || static_cast<std::size_t>(status.st_size) > largestPlaced_) return false;
+    const int fd = calls_.open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
+    if (fd < 0) return false;
+    OpenFile file(calls_, fd);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(status.st_size));
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t got = calls_.read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        done += static_cast<std::size_t>(got);
+    }
+    return placed_.contains(contentHash(bytes));
 }
 
 void ReplacementBatch::abandon(Waiting& file)
@@ -355,21 +464,19 @@ void ReplacementBatch::abandon(Waiting& file)
 
 void ReplacementBatch::removeLeftovers(const std::string& folder)
 {
-    DIR* entries = ::opendir(folder.c_str());
-    if (entries == nullptr) return;
-    while (const dirent* entry = ::readdir(entries)) {
-        if (!isTemporaryName(entry->d_name)) continue;
-        const std::string path = folder + '/' + entry->d_name;
+    calls_.listFolder(folder.c_str(), [&](const char* name) {
+        if (!isTemporaryName(name)) return;
+        const std::string path = folder + '/' + name;
         const int fd = calls_.open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
-        if (fd < 0) continue;
+        if (fd < 0) return;
         OpenFile file(calls_, fd);
-        struct stat status {};
-        // Only a file no running save holds: its lock is free, and it is still where it was found.
-        if (calls_.flock(fd, LOCK_EX | LOCK_NB) == 0 && calls_.fstat(fd, &status) == 0 && S_ISREG(status.st_mode)
-            && status.st_nlink > 0)
+        struct stat held {}, named {};
+        // Only a file no running save holds (its lock is free) and that the name still gives: a save
+        // may have put the file found here in place meanwhile, where it is a target now.
+        if (calls_.flock(fd, LOCK_EX | LOCK_NB) == 0 && calls_.fstat(fd, &held) == 0 && S_ISREG(held.st_mode)
+            && calls_.lstat(path.c_str(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino)
             calls_.unlink(path.c_str());
-    }
-    ::closedir(entries);
+    });
 }
 
 }  // namespace engine

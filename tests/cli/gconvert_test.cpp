@@ -112,11 +112,12 @@ TEST_F(GconvertTest, ABatchConvertsTheGoodFilesAndNamesEachOther)
         EXPECT_TRUE(convertedFrom(old, readFile(path("out/" + name)), path("out/" + name))) << name.toStdString();
 }
 
-// A tree is mirrored: its measurement files, through links to files but not into linked folders; a
-// dry run tells exactly what the real run then does, and a second run skips every file.
+// A tree is mirrored: its measurement files (A.G and a.G two of them, names telling case apart here),
+// through links to files but not into linked folders; a dry run tells exactly what the real run then
+// does, and a second run skips every file.
 TEST_F(GconvertTest, ATreeIsMirroredAndADryRunForetellsTheRun)
 {
-    for (const char* name : {"in/a.G", "in/x/b.G", "in/x/y/c.G", "in/x/y/d.G", "elsewhere/e.G"}) put(name, old);
+    for (const char* name : {"in/A.G", "in/a.G", "in/x/b.G", "in/x/y/c.G", "in/x/y/d.G", "elsewhere/e.G"}) put(name, old);
     writeFile(path("in/x/notes.txt"), "notes");
     writeFile(path("in/x/short.G"), "short");
     QDir().mkpath(path("in/empty"));
@@ -131,20 +132,21 @@ TEST_F(GconvertTest, ATreeIsMirroredAndADryRunForetellsTheRun)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(dryRun.exitCode, 1);
     EXPECT_EQ(QString(dryRun.out).replace("would convert: ", "converted: "), run.out);
-    EXPECT_EQ(dryRun.err, QString(run.err).replace("gconvert: 5 converted", "gconvert: dry run: 5 converted"));
+    EXPECT_EQ(dryRun.err, QString(run.err).replace("gconvert: 6 converted", "gconvert: dry run: 6 converted"));
     EXPECT_TRUE(run.err.startsWith("gconvert: in/x/short.G: not converted: Input past end of file (error 62)\n"));
     EXPECT_EQ(run.out.toStdString(), "passed over: in/x/linked folder\n"
                                      "passed over: in/x/notes.txt\n"
+                                     "converted: in/A.G -> out/A.G\n"
                                      "converted: in/a.G -> out/a.G\n"
                                      "converted: in/x/b.G -> out/x/b.G\n"
                                      "converted: in/x/linked.G -> out/x/linked.G\n"
                                      "converted: in/x/y/c.G -> out/x/y/c.G\n"
                                      "converted: in/x/y/d.G -> out/x/y/d.G\n");
-    EXPECT_EQ(tree("out").size(), 5u);
+    EXPECT_EQ(tree("out").size(), 6u);
 
     const Finished again = gconvert(arguments);
     EXPECT_EQ(again.exitCode, 1);
-    EXPECT_TRUE(again.err.endsWith("gconvert: 0 converted, 1 failed, 5 skipped (target exists)\n")) << again.err.toStdString();
+    EXPECT_TRUE(again.err.endsWith("gconvert: 0 converted, 1 failed, 6 skipped (target exists)\n")) << again.err.toStdString();
 }
 
 // An output folder inside the tree it converts is left out of the walk however it is named, so that a
@@ -178,7 +180,8 @@ TEST_F(GconvertTest, AnEmptyNameInAListIsRefusedByItsPlace)
     }
 }
 
-// A FAT file system, as on a lab's USB stick: no unnamed files, no permissions, locks only in memory.
+// A FAT file system, as on a lab's USB stick: no unnamed files, no permissions, locks only in memory,
+// names blind to case, so that A.G and a.G, two measurements, name one target: the second is refused.
 TEST_F(GconvertTest, ConvertsOntoAFatFileSystem)
 {
     const QString image = path("stick.img"), stick = path("stick");
@@ -187,13 +190,19 @@ TEST_F(GconvertTest, ConvertsOntoAFatFileSystem)
         GTEST_SKIP() << "no FAT file system here: needs mkfs.vfat, fusefat and FUSE";
     const auto unmount = qScopeGuard([&] { QProcess::execute("fusermount", {"-u", stick}); });
     for (const char* name : {"in/a.G", "in/sub/b.G"}) put(name, old);
-    for (const QStringList& run : {QStringList{"-r", "-o", "stick", "in"}, QStringList{"-r", "--force", "-o", "stick", "in"}}) {
-        const Finished finished = gconvert(run);
-        ASSERT_EQ(finished.exitCode, 0) << finished.err.toStdString();
-        for (const char* name : {"stick/a.G", "stick/sub/b.G"})
-            EXPECT_TRUE(convertedFrom(old, readFile(path(name)), path(name))) << name;
+    put("in/A.G", QByteArray(old).replace(8, 8, "another "));
+    // The first run, with a descriptor to spare, puts each file in place before it begins the next,
+    // so that a.G's check finds A.G; the second puts both in place in one go.
+    for (const char* run : {"ulimit -n 34 && exec \"$0\" -r -o stick in", "exec \"$0\" -r --force -o stick in"}) {
+        QProcess gconvert;
+        gconvert.setWorkingDirectory(dir.path());
+        gconvert.start("/bin/sh", {"-c", run, GCONVERT_PATH});
+        EXPECT_TRUE(gconvert.waitForFinished() && gconvert.exitCode() == 1);
+        EXPECT_TRUE(QString(gconvert.readAllStandardError())
+                        .startsWith("gconvert: in/a.G: not converted: stick/a.G is the target of an earlier file\n")) << run;
+        EXPECT_TRUE(convertedFrom(read("in/A.G"), readFile(path("stick/A.G")), path("stick/A.G")));
     }
-    EXPECT_EQ(tree("stick").size(), 2u);
+    EXPECT_EQ(tree("stick").size(), 2u) << "A.G and sub/b.G";
 }
 
 // Killed (SIGKILL) or interrupted (SIGTERM, as from a shutdown; Ctrl-C's SIGINT alike) at random

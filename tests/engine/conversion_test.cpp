@@ -21,7 +21,7 @@ protected:
     {
         calls.arm(faults);
         const std::optional<engine::Failure> failure = pipeline.load(name.isEmpty() ? "" : path(name));
-        EXPECT_TRUE(calls.openFiles.empty()) << "every file opened is closed";
+        EXPECT_TRUE(calls.allClosed()) << "every file opened is closed";
         EXPECT_TRUE(!failure || failure->operation == engine::Operation::Loading);
         return failure ? failure->error.code() : 0;
     }
