@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static Workspace workspace;
     // One pipeline for every input, as one window converts file after file: nothing of an earlier
     // conversion may show in a later one.
-    static engine::ConversionPipeline pipeline(engine::systemFileCalls(), [] { return QString::fromLatin1(Stamp); });
+    static engine::ConversionPipeline pipeline(engine::systemFileSystem(), [] { return std::string(Stamp); });
 
     const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     put(workspace.source, input);

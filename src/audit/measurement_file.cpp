@@ -2,17 +2,13 @@
 #include "audit/measurement_file.h"
 
 #include "audit/converted_marks.h"
-#include "engine/file_paths.h"
+#include "engine/files/file_system.h"
 #include "engine/record_file.h"
 #include "records/new_record.h"
 #include "records/old_record.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
+#include <variant>
 
 namespace audit {
 namespace {
@@ -29,29 +25,11 @@ std::vector<records::Leaf> listLeaves()
 
 std::optional<engine::FileError> readImage(const std::string& path, FileImage& image)
 {
-    engine::FileCalls& calls = engine::systemFileCalls();
-    if (engine::unusableName(path)) return engine::FileError{engine::FileErrorNumber::PathFileAccessError};
-    // Non-blocking, so that naming a pipe cannot hang the program before it is refused below.
-    const int fd = calls.open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0);
-    if (fd < 0) return errno == ENOENT ? engine::missingFileError(calls, path) : engine::lastFileError();
-    engine::OpenFile file(calls, fd);
-
-    struct stat status {};
-    if (calls.fstat(fd, &status) != 0) return engine::lastFileError();
-    if (!S_ISREG(status.st_mode)) return engine::FileError{engine::FileErrorNumber::PathFileAccessError};
-    image.length = status.st_size;
-    image.head.assign(std::min<std::size_t>(static_cast<std::size_t>(status.st_size), records::NewRecordLength), 0);
-    std::size_t got = 0;
-    while (got < image.head.size()) {
-        const ssize_t read = calls.read(fd, image.head.data() + got, image.head.size() - got);
-        if (read < 0 && errno == EINTR) continue;
-        if (read < 0) return engine::lastFileError();
-        if (read == 0) {  // shrank while being read: it is as long as what could be read
-            image.head.resize(got);
-            image.length = static_cast<long long>(got);
-        }
-        got += static_cast<std::size_t>(read);
-    }
+    auto read = engine::systemFileSystem().readHead(path, records::NewRecordLength);
+    if (const engine::FileError* error = std::get_if<engine::FileError>(&read)) return *error;
+    engine::FileHead& head = std::get<engine::FileHead>(read);
+    image.head = std::move(head.bytes);
+    image.length = head.length;
     return std::nullopt;
 }
 

@@ -1,15 +1,10 @@
 // The measurement files of a folder tree, found by the verifier's own walk rather than the converter's.
 #include "audit/tree_walk.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <filesystem>
 
 namespace audit {
 namespace {
-
-namespace fs = std::filesystem;
 
 // "old/" names the folder old, and its files are old/a.G, as converting names them.
 std::string withoutTrailingSlashes(std::string path)
@@ -18,44 +13,41 @@ std::string withoutTrailingSlashes(std::string path)
     return path;
 }
 
-void walk(const std::string& root, const std::string& relative, const std::optional<FolderId>& leftOut, TreeFiles& found)
+void walk(const std::string& root, const std::string& relative, const std::optional<engine::FileIdentity>& leftOut,
+          TreeFiles& found)
 {
+    engine::FileSystem& files = engine::systemFileSystem();
     const std::string folder = relative.empty() ? root : below(root, relative);
-    std::error_code error;
-    std::vector<std::string> names;
-    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
-        names.push_back(entry->path().filename().string());
-    if (error) {
-        found.unreadableFolders.emplace_back(folder, engine::fileErrorFromErrno(error.value()));
+    std::vector<engine::FolderEntry> entries;
+    if (const auto error = files.listFolder(folder, [&](const engine::FolderEntry& entry) { entries.push_back(entry); })) {
+        found.unreadableFolders.emplace_back(folder, *error);
         return;
     }
-    std::ranges::sort(names);
-    for (const std::string& name : names) {
-        const std::string path = below(folder, name);
-        const std::string inTree = relative.empty() ? name : relative + '/' + name;
-        const fs::file_status status = fs::symlink_status(path, error);
-        if (fs::is_directory(status)) {
-            if (!leftOut || folderId(path) != leftOut) walk(root, inTree, leftOut, found);
-        } else if (fs::is_symlink(status) && fs::is_directory(fs::status(path, error))) {
-            continue;  // a link to a folder is not followed, so that no tree is walked twice
-        } else if (isMeasurementFileName(name)) {
-            found.files.push_back(inTree);  // a file, a link to one, or anything else converting refuses by name
+    std::ranges::sort(entries, {}, &engine::FolderEntry::name);
+    for (const engine::FolderEntry& entry : entries) {
+        const std::string inTree = relative.empty() ? entry.name : relative + '/' + entry.name;
+        if (entry.kind == engine::FolderEntry::Folder) {
+            if (!leftOut || folderId(below(folder, entry.name)) != leftOut) walk(root, inTree, leftOut, found);
+        } else if (entry.kind != engine::FolderEntry::FolderLink && isMeasurementFileName(entry.name)) {
+            // A file, a link to one, or anything else converting refuses by name; a link to a folder is
+            // not followed, so that no tree is walked twice.
+            found.files.push_back(inTree);
         }
     }
 }
 
 }  // namespace
 
-std::optional<FolderId> folderId(const std::string& path)
+std::optional<engine::FileIdentity> folderId(const std::string& path)
 {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return std::nullopt;
-    return FolderId{static_cast<unsigned long long>(status.st_dev), static_cast<unsigned long long>(status.st_ino)};
+    const engine::FileStatus status = engine::systemFileSystem().status(path);
+    if (status.kind != engine::FileStatus::Folder) return std::nullopt;
+    return status.identity;
 }
 
 bool isMeasurementFileName(const std::string& name) { return name.size() > 2 && name.ends_with(".G"); }
 
-TreeFiles measurementFiles(const std::string& folder, std::optional<FolderId> leftOut)
+TreeFiles measurementFiles(const std::string& folder, std::optional<engine::FileIdentity> leftOut)
 {
     TreeFiles found;
     walk(withoutTrailingSlashes(folder), {}, leftOut, found);

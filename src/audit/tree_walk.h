@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/file_errors.h"
+#include "engine/files/file_system.h"
 
 #include <optional>
 #include <string>
@@ -10,13 +11,8 @@
 
 namespace audit {
 
-// A folder as the file system knows it, whatever path leads there.
-struct FolderId {
-    unsigned long long device = 0, inode = 0;
-    friend bool operator==(const FolderId&, const FolderId&) = default;
-};
-
-std::optional<FolderId> folderId(const std::string& path);
+// A folder as the file system knows it, whatever path leads there; none for what is no folder.
+std::optional<engine::FileIdentity> folderId(const std::string& path);
 
 struct TreeFiles {
     std::vector<std::string> files;  // below the folder, "a/b.G", in the order converting takes them
@@ -28,7 +24,7 @@ bool isMeasurementFileName(const std::string& name);
 
 // Walks folder as `gconvert -r` does: depth first, each folder's entries in name order, links to files
 // followed, links to folders not; leaves out a folder below it that is leftOut.
-TreeFiles measurementFiles(const std::string& folder, std::optional<FolderId> leftOut);
+TreeFiles measurementFiles(const std::string& folder, std::optional<engine::FileIdentity> leftOut);
 
 // path/relative, for a folder named with or without trailing slashes ("/" included).
 std::string below(const std::string& folder, const std::string& relative);

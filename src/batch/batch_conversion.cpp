@@ -1,11 +1,7 @@
 // Converts the jobs of a plan one after another through the one pipeline and tells what became of each.
 #include "batch/batch_conversion.h"
 
-#include "batch/existing_target.h"
 #include "support/engine/file_names.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <deque>
 #include <filesystem>
@@ -17,33 +13,8 @@ namespace {
 
 using engine::FileErrorNumber;
 
-// Targets as the save names them: absolute, the current folder asked once per run rather than once
-// per file.
-class AbsolutePaths {
-public:
-    AbsolutePaths() : current_(std::filesystem::current_path(error_)) {}
-
-    std::string operator()(const std::string& path) const
-    {
-        return path.starts_with('/') || error_ ? path : (current_ / path).string();
-    }
-
-    // Without "." and "..", so that two spellings of one target are seen as one.
-    static std::string key(const std::string& absolute)
-    {
-        return std::filesystem::path(absolute).lexically_normal().string();
-    }
-
-private:
-    std::error_code error_;
-    std::filesystem::path current_;
-};
-
-bool sameFile(const struct stat& a, const std::string& path)
-{
-    struct stat b {};
-    return ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
+// A target's path without "." and "..", so that two spellings of one target are seen as one.
+std::string targetKey(const std::string& absolute) { return std::filesystem::path(absolute).lexically_normal().string(); }
 
 FileOutcome failed(FileOutcome::Reason reason) { return {FileOutcome::Failed, reason, std::nullopt}; }
 
@@ -53,13 +24,16 @@ FileOutcome failedSaving(engine::FileError error)
 }
 
 // What stands at the target may decide the file's fate before its source is read.
-std::optional<FileOutcome> outcomeForTarget(const std::string& target, const Job& job, bool replaceExisting,
-                                            engine::ReplacementBatch& batch)
+std::optional<FileOutcome> outcomeForTarget(engine::FileSystem& files, const std::string& target, const Job& job,
+                                            bool replaceExisting, engine::ReplacementBatch& batch)
 {
-    const std::optional<struct stat> atTarget = standingAt(target);
-    if (!atTarget) return std::nullopt;
-    if (sameFile(*atTarget, job.source)) return failed(FileOutcome::TargetIsSource);
-    if (S_ISDIR(atTarget->st_mode)) return failedSaving({FileErrorNumber::PathFileAccessError});
+    const engine::FileStatus atTarget = files.status(target);
+    if (atTarget.kind == engine::FileStatus::Missing) return std::nullopt;
+    const engine::FileStatus source = files.status(job.source);
+    if (atTarget.kind == engine::FileStatus::File && source.kind == engine::FileStatus::File
+        && atTarget.identity == source.identity)
+        return failed(FileOutcome::TargetIsSource);
+    if (atTarget.kind == engine::FileStatus::Folder) return failedSaving({FileErrorNumber::PathFileAccessError});
     // Replacing, the commit tells a file of this run from another, so that it is read only once.
     if (replaceExisting) return std::nullopt;
     // Another name of a file this run wrote: a case-blind file system's, or one through a linked folder.
@@ -84,11 +58,12 @@ FileOutcome outcomeOfCommit(const engine::ReplacementBatch::Outcome& commit)
 RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>& jobs, const BatchOptions& options,
                    BatchListener& listener, const std::function<bool()>& stopRequested)
 {
-    engine::ReplacementBatch::Options batchOptions = engine::ReplacementBatch::forManyFiles();
+    engine::FileSystem& files = pipeline.files();
+    engine::ReplacementBatch::Options batchOptions = engine::ReplacementBatch::forManyFiles(files);
     batchOptions.makeFolders = options.makeFolders;
     batchOptions.checkOnly = options.dryRun;
     batchOptions.replaceExisting = options.replaceExisting;
-    engine::ReplacementBatch waiting(pipeline.fileCalls(), batchOptions);
+    engine::ReplacementBatch waiting(files, batchOptions);
     std::deque<std::size_t> waitingJobs;  // the jobs of the files in the batch, in the order they joined it
 
     RunTotals totals;
@@ -107,15 +82,14 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
     };
 
     // The record stores the target's absolute path; the save drops its trailing blanks.
-    const AbsolutePaths absolute;
-    const auto targetOf = [&](const Job& job) { return absolute(support::withoutTrailingBlanks(job.target)); };
+    const auto targetOf = [&](const Job& job) { return files.absolutePath(support::withoutTrailingBlanks(job.target)); };
     // Targets claimed so far, by the hash of their key; a hash met again is checked against the jobs
     // that claimed it, so that a run keeps a few bytes per file rather than every path twice.
     std::unordered_multimap<std::size_t, std::size_t> claimed;
     const auto claimedBefore = [&](const std::string& key, std::size_t hash) {
         const auto [from, to] = claimed.equal_range(hash);
         return std::any_of(from, to,
-                           [&](const auto& entry) { return AbsolutePaths::key(targetOf(jobs[entry.second])) == key; });
+                           [&](const auto& entry) { return targetKey(targetOf(jobs[entry.second])) == key; });
     };
     for (std::size_t index = 0; index < jobs.size(); ++index) {
         if (stopRequested && stopRequested()) {
@@ -126,13 +100,13 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
         const Job& job = jobs[index];
         listener.starting(index, jobs.size(), job);
         const std::string target = targetOf(job);
-        const std::string key = AbsolutePaths::key(target);
+        const std::string key = targetKey(target);
         const std::size_t hash = std::hash<std::string>{}(key);
 
         FileOutcome outcome{FileOutcome::Converted, FileOutcome::Done, std::nullopt};
         if (claimedBefore(key, hash)) {
             outcome = failed(FileOutcome::TargetOfEarlierFile);
-        } else if (const auto decided = outcomeForTarget(target, job, options.replaceExisting, waiting)) {
+        } else if (const auto decided = outcomeForTarget(files, target, job, options.replaceExisting, waiting)) {
             outcome = *decided;
         } else {
             const engine::ConversionResult result = pipeline.convert(job.source, target, waiting);

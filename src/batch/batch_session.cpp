@@ -2,32 +2,25 @@
 #include "batch/batch_session.h"
 
 #include "batch/conversion_plan.h"
-#include "batch/existing_target.h"
 #include "batch/problem_text.h"
 #include "support/engine/file_names.h"
-
-#include <sys/stat.h>
 
 #include <algorithm>
 
 namespace batch {
 namespace {
 
-bool isFolder(const std::string& path)
-{
-    // A folder named is followed even through a link, as planning follows it: the user named it.
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-// The name a file goes by in its folder; a file's path ends in no '/'.
-std::string lastPart(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+// The name a file goes by in its folder; a file's path ends in no separator.
+std::string lastPart(const std::string& path) { return engine::splitPath(path).name; }
 
 }  // namespace
 
-BatchSession::BatchSession(std::vector<std::string> sources, SessionSettings settings, SessionListener& listener)
-    : settings_(std::move(settings)), listener_(listener)
+BatchSession::BatchSession(std::vector<std::string> sources, SessionSettings settings, SessionListener& listener,
+                           engine::FileSystem& files)
+    : files_(files), settings_(std::move(settings)), listener_(listener)
 {
+    // A folder named is followed even through a link, as planning follows it: the user named it.
+    const auto isFolder = [&](const std::string& path) { return files_.status(path).kind == engine::FileStatus::Folder; };
     for (std::size_t index = 0; index < sources.size(); ++index) {
         std::string& source = sources[index];
         if (source.empty() && settings_.nameList) {
@@ -46,7 +39,8 @@ BatchSession::BatchSession(std::vector<std::string> sources, SessionSettings set
     }
 }
 
-BatchSession::BatchSession(std::vector<Job> jobs, SessionListener& listener) : listener_(listener), jobs_(std::move(jobs))
+BatchSession::BatchSession(std::vector<Job> jobs, SessionListener& listener, engine::FileSystem& files)
+    : files_(files), listener_(listener), jobs_(std::move(jobs))
 {
 }
 
@@ -60,14 +54,16 @@ void BatchSession::planInto(const std::string& destination)
                 refuse(folder, "not converted: cannot read the folder: " + errorText(error));
             },
     };
-    jobs_ = batch::planInto(sources_, destination, settings_.recursive, notes);
+    jobs_ = batch::planInto(files_, sources_, destination, settings_.recursive, notes);
 }
 
 std::size_t BatchSession::existingTargets() const
 {
     // The run looks at the target the save writes, without the trailing blanks a name may have.
     return static_cast<std::size_t>(std::ranges::count_if(
-        jobs_, [](const Job& job) { return standingAt(support::withoutTrailingBlanks(job.target)).has_value(); }));
+        jobs_, [this](const Job& job) {
+            return files_.status(support::withoutTrailingBlanks(job.target)).kind != engine::FileStatus::Missing;
+        }));
 }
 
 RunTotals BatchSession::run(engine::ConversionPipeline& pipeline, bool replaceExisting, bool dryRun,

@@ -33,9 +33,10 @@ class BatchSession {
 public:
     // Refuses, in their order, the sources that cannot be converted: an empty name of a list, a folder
     // without recursive, a file that is no measurement file when only those are taken.
-    BatchSession(std::vector<std::string> sources, SessionSettings settings, SessionListener& listener);
+    BatchSession(std::vector<std::string> sources, SessionSettings settings, SessionListener& listener,
+                 engine::FileSystem& files = engine::systemFileSystem());
     // Jobs given as they are, such as one file into the target named for it: nothing to plan or refuse.
-    BatchSession(std::vector<Job> jobs, SessionListener& listener);
+    BatchSession(std::vector<Job> jobs, SessionListener& listener, engine::FileSystem& files = engine::systemFileSystem());
 
     // Whether any source is left to plan, so that a front end asks for an output folder only then.
     bool anySource() const { return !sources_.empty(); }
@@ -56,6 +57,7 @@ public:
 private:
     void refuse(const std::string& subject, const std::string& problem);
 
+    engine::FileSystem& files_;
     SessionSettings settings_;
     SessionListener& listener_;
     std::vector<std::string> sources_;

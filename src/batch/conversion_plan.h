@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/file_errors.h"
+#include "engine/files/file_system.h"
 
 #include <cstddef>
 #include <functional>
@@ -31,8 +32,8 @@ bool isMeasurementFileName(const std::string& name);
 // (old/a/b.G into destination/a/b.G), links to files are followed, links to folders are not, and
 // other files are passed over. A folder without recursive is refused. Where destination exists, a
 // walk leaves it out of the trees it lies in.
-std::vector<Job> planInto(const std::vector<std::string>& sources, const std::string& destination, bool recursive,
-                          const PlanNotes& notes);
+std::vector<Job> planInto(engine::FileSystem& files, const std::vector<std::string>& sources,
+                          const std::string& destination, bool recursive, const PlanNotes& notes);
 
 // The names of a NUL-separated list, as `find -print0` writes it, empty ones included: a NUL ends each
 // name, so a list that ends in one has no empty last name.

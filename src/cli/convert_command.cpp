@@ -3,12 +3,9 @@
 
 #include "batch/batch_session.h"
 #include "batch/conversion_plan.h"
+#include "cli/console.h"
 #include "cli/run_report.h"
 
-#include <signal.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -16,26 +13,6 @@
 
 namespace cli {
 namespace {
-
-volatile std::sig_atomic_t stopSignal = 0;
-
-// An interrupt ends the run between two files, so that no temporary file is left behind and the
-// files converted so far are put in place; the program then ends by the signal as usual.
-void stopBetweenFiles(int signal) { stopSignal = signal; }
-
-void catchStopSignals()
-{
-    struct sigaction action {};
-    action.sa_handler = stopBetweenFiles;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
-}
-
-void endBySignal(int signal)
-{
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-}
 
 // The names of a NUL-separated list in a file, or on standard input for "-".
 std::optional<std::vector<std::string>> readNameList(const std::string& listFile)
@@ -46,8 +23,9 @@ std::optional<std::vector<std::string>> readNameList(const std::string& listFile
     } else {
         // A folder opens as a stream that reads nothing: it is no list.
         std::error_code error;
-        std::ifstream file(listFile, std::ios::binary);
-        if (!file || std::filesystem::is_directory(listFile, error)) return std::nullopt;
+        const auto name = std::filesystem::path(std::u8string(listFile.begin(), listFile.end()));
+        std::ifstream file(name, std::ios::binary);
+        if (!file || std::filesystem::is_directory(name, error)) return std::nullopt;
         list.assign(std::istreambuf_iterator<char>(file), {});
         if (file.bad()) return std::nullopt;
     }
@@ -58,7 +36,7 @@ std::optional<std::vector<std::string>> readNameList(const std::string& listFile
 
 int convertFiles(const Request& request)
 {
-    RunReport report({.progress = request.outputFolder && isatty(STDERR_FILENO) != 0,
+    RunReport report({.progress = request.outputFolder && errorsGoToATerminal(),
                       .summary = request.outputFolder.has_value(),
                       .listConverted = request.verbose,
                       .dryRun = request.dryRun});
@@ -67,11 +45,10 @@ int convertFiles(const Request& request)
         session.emplace(std::vector<batch::Job>{{request.files[0], request.files[1]}}, report);
     } else {
         const std::string& folder = *request.outputFolder;
-        std::error_code error;
-        const std::filesystem::file_status status = std::filesystem::status(folder, error);
-        const bool exists = !error && std::filesystem::exists(status);
+        const engine::FileStatus status = engine::systemFileSystem().status(folder);
+        const bool exists = status.kind != engine::FileStatus::Missing;
         // A tree goes into folders made as needed, the output folder among them.
-        if (exists ? !std::filesystem::is_directory(status) : !request.recursive)
+        if (exists ? status.kind != engine::FileStatus::Folder : !request.recursive)
             return usageError(folder + (exists ? ": not a folder" : ": no such folder"));
         std::vector<std::string> sources = request.files;
         if (request.nameList) {
@@ -85,11 +62,10 @@ int convertFiles(const Request& request)
     }
 
     engine::ConversionPipeline pipeline;
-    catchStopSignals();
-    const batch::RunTotals totals =
-        session->run(pipeline, request.force, request.dryRun, [] { return stopSignal != 0; });
+    catchInterrupts();
+    const batch::RunTotals totals = session->run(pipeline, request.force, request.dryRun, interrupted);
     report.summarise(totals);
-    if (stopSignal != 0) endBySignal(stopSignal);
+    if (interrupted()) endByInterrupt();
     return session->allConverted(totals) ? ExitAllDone : ExitNotAllDone;
 }
 

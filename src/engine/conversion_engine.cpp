@@ -11,15 +11,15 @@
 #include <array>
 
 namespace engine {
-ConversionEngine::ConversionEngine(FileCalls& calls, StampSource saveStamp)
-    : calls_(calls), saveStamp_(saveStamp ? std::move(saveStamp) : StampSource(support::SpeicherStempel))
+ConversionEngine::ConversionEngine(FileSystem& files, StampSource saveStamp)
+    : files_(files), saveStamp_(saveStamp ? std::move(saveStamp) : StampSource(support::SpeicherStempel))
 {
 }
 
 std::optional<FileError> ConversionEngine::g_DateiLaden(const std::string& path)
 {
     std::array<std::uint8_t, records::OldRecordLength> bytes{};
-    if (auto error = readOldRecordBytes(calls_, path, bytes)) return error;
+    if (auto error = readOldRecordBytes(files_, path, bytes)) return error;
     if (looksConverted(bytes)) return FileError{FileErrorNumber::InvalidFileFormat};
     OldFileImage = records::decode<records::OldMeasurementRecord>(bytes);
     return std::nullopt;

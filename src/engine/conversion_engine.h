@@ -1,7 +1,6 @@
 // The program-wide measurement records and the routines that load, convert and save them.
 #pragma once
 
-#include "engine/file_calls.h"
 #include "engine/file_errors.h"
 #include "engine/replacement_batch.h"
 #include "records/new_record.h"
@@ -19,8 +18,8 @@ class ConversionEngine {
 public:
     using StampSource = std::function<std::string()>;
 
-    // calls: the file layer (tests make it fail); saveStamp: the clock the save stamp is taken from.
-    explicit ConversionEngine(FileCalls& calls = systemFileCalls(), StampSource saveStamp = {});
+    // files: the file layer (tests make it fail); saveStamp: the clock the save stamp is taken from.
+    explicit ConversionEngine(FileSystem& files = systemFileSystem(), StampSource saveStamp = {});
 
     // Paths are the system's bytes, so that any file a folder holds can be named.
 
@@ -46,7 +45,7 @@ public:
     // After a failed save: the placeholder stamp goes back into NewWorkingRecord.
     void putBackPlaceholderStamp();
 
-    FileCalls& fileCalls() const { return calls_; }
+    FileSystem& files() const { return files_; }
 
     records::OldMeasurementRecord OldFileImage{};
     records::OldWorkingForm OldWorkingRecord{};
@@ -54,7 +53,7 @@ public:
     records::NewMeasurementRecord NewFileImage{};
 
 private:
-    FileCalls& calls_;
+    FileSystem& files_;
     StampSource saveStamp_;
 };
 

@@ -3,8 +3,8 @@
 
 namespace engine {
 
-ConversionPipeline::ConversionPipeline(FileCalls& calls, ConversionEngine::StampSource saveStamp)
-    : engine_(calls, std::move(saveStamp))
+ConversionPipeline::ConversionPipeline(FileSystem& files, ConversionEngine::StampSource saveStamp)
+    : engine_(files, std::move(saveStamp))
 {
 }
 
@@ -18,7 +18,7 @@ std::optional<Failure> ConversionPipeline::load(const std::string& source)
 
 ConversionResult ConversionPipeline::save(const std::string& target)
 {
-    ReplacementBatch single(engine_.fileCalls());
+    ReplacementBatch single(engine_.files());
     ConversionResult result = save(target, single);
     if (result.status != ConversionResult::Converted) return result;
     // A single save replaces what stands at the target, so that only a failure can keep it out.

@@ -23,7 +23,7 @@ struct [[nodiscard]] ConversionResult {
 // Paths are the system's bytes, UTF-8 where the system names files in UTF-16.
 class ConversionPipeline {
 public:
-    explicit ConversionPipeline(FileCalls& calls = systemFileCalls(), ConversionEngine::StampSource saveStamp = {});
+    explicit ConversionPipeline(FileSystem& files = systemFileSystem(), ConversionEngine::StampSource saveStamp = {});
 
     // g_DateiLaden, then DatenUebernehmen and DatenKonvertieren: the converted record waits to be saved.
     std::optional<Failure> load(const std::string& source);
@@ -42,7 +42,7 @@ public:
     ConversionResult convert(const std::string& source, const std::string& target, ReplacementBatch& batch);
 
     // The files this pipeline reads and writes through.
-    FileCalls& fileCalls() const { return engine_.fileCalls(); }
+    FileSystem& files() const { return engine_.files(); }
 
 private:
     ConversionEngine engine_;

@@ -1,7 +1,5 @@
-// Descriptions of the numbered file errors and the mapping of system error codes onto them.
+// Descriptions of the numbered file errors every message reports.
 #include "engine/file_errors.h"
-
-#include <cerrno>
 
 namespace engine {
 
@@ -21,24 +19,6 @@ std::string_view FileError::description() const
     case FileErrorNumber::InvalidFileFormat: return "Invalid file format";
     }
     return "Path/File access error";
-}
-
-FileError fileErrorFromErrno(int errnoValue)
-{
-    switch (errnoValue) {
-    case ENOENT:
-    case ENOTDIR: return {FileErrorNumber::PathNotFound};
-    case EACCES:
-    case EPERM:
-    case EROFS: return {FileErrorNumber::PermissionDenied};
-    case ENOSPC:
-    case EDQUOT: return {FileErrorNumber::DiskFull};
-    case EIO: return {FileErrorNumber::DeviceIoError};
-    case EMFILE:
-    case ENFILE: return {FileErrorNumber::TooManyFiles};
-    case ENAMETOOLONG: return {FileErrorNumber::BadFileName};
-    default: return {FileErrorNumber::PathFileAccessError};
-    }
 }
 
 }  // namespace engine

@@ -29,8 +29,4 @@ struct FileError {
     friend bool operator==(const FileError&, const FileError&) = default;
 };
 
-// An errno value as the file error it stands for. ENOENT says "path not found"; the loader tells a
-// missing file from a missing folder itself.
-FileError fileErrorFromErrno(int errnoValue);
-
 }  // namespace engine

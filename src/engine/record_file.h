@@ -1,7 +1,7 @@
 // Reading the record at the start of an old file.
 #pragma once
 
-#include "engine/file_calls.h"
+#include "engine/files/file_system.h"
 #include "engine/file_errors.h"
 #include "records/old_record.h"
 
@@ -17,7 +17,7 @@ inline constexpr long long LargestOldFile = 32767;
 
 // Fills bytes with the first record of the file at path. Refuses folders and other non-files,
 // files longer than LargestOldFile (overflow) and files shorter than one record.
-std::optional<FileError> readOldRecordBytes(FileCalls& calls, const std::string& path,
+std::optional<FileError> readOldRecordBytes(FileSystem& files, const std::string& path,
                                             std::span<std::uint8_t, records::OldRecordLength> bytes);
 
 }  // namespace engine

@@ -1,6 +1,7 @@
 // The conversion pipeline on real files: what loading refuses and why, records converted before
 // among them, and what a save writes, reports and leaves.
 #include "engine/conversion_pipeline.h"
+#include "engine/files/posix_file_system.h"
 #include "faulty_calls.h"
 #include "old_file_fixture.h"
 
@@ -28,7 +29,8 @@ protected:
 
     QTemporaryDir dir;
     FaultyCalls calls;
-    engine::ConversionPipeline pipeline{calls, [] { return std::string(fixtures::Stamp); }};
+    engine::PosixFileSystem files{calls};
+    engine::ConversionPipeline pipeline{files, [] { return std::string(fixtures::Stamp); }};
     const QByteArray old = fixtures::patternedOldFile();
 };
 

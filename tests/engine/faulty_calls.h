@@ -1,7 +1,7 @@
 // The real system calls, safe from several threads, except that chosen calls fail as a full disk would.
 #pragma once
 
-#include "engine/file_calls.h"
+#include "engine/files/file_calls.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

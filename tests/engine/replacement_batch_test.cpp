@@ -1,6 +1,7 @@
 // Replacing files through the batch on real files: each step failing in turn, many files at once,
 // links and permissions, and leftovers of killed runs.
 #include "engine/replacement_batch.h"
+#include "engine/files/posix_file_system.h"
 #include "faulty_calls.h"
 #include "old_file_fixture.h"
 
@@ -41,7 +42,7 @@ protected:
         const QByteArray before = QFileInfo::exists(target) ? readFile(target) : QByteArray();
         const mode_t permissionsBefore = mode(target);
         calls.arm(faults);
-        engine::ReplacementBatch batch(calls, {.flushThreads = flushThreads});
+        engine::ReplacementBatch batch(files, {.flushThreads = flushThreads});
         std::optional<engine::FileError> error = batch.add(native(target), fixtures::bytesOf(NewContent));
         if (!error) error = batch.commit().front().error;
         EXPECT_EQ(readFile(target), !error || replacedAnyway ? NewContent : before);
@@ -66,7 +67,8 @@ protected:
 
     QTemporaryDir dir;
     FaultyCalls calls;
-    const unsigned flushThreads = engine::ReplacementBatch::forManyFiles().flushThreads;  // as a run has them
+    engine::PosixFileSystem files{calls};
+    const unsigned flushThreads = engine::ReplacementBatch::forManyFiles(files).flushThreads;  // as a run has them
     const mode_t umask = ::umask(027);
     ~ReplacementBatchTest() override { ::umask(umask); }
 };
@@ -118,7 +120,7 @@ TEST_F(ReplacementBatchTest, ABatchLosesOnlyTheFilesThatFailed)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         calls.arm(row.faults);
-        engine::ReplacementBatch batch(calls, {.capacity = 3, .flushThreads = flushThreads});
+        engine::ReplacementBatch batch(files, {.capacity = 3, .flushThreads = flushThreads});
         std::array<int, 3> numbers{};
         std::vector<int*> committed;  // where the commit's results go, in the order the files were added
         for (std::size_t i = 0; i < 3; ++i) {
@@ -164,7 +166,7 @@ TEST_F(ReplacementBatchTest, TheCommitItselfRefusesToReplace)
         QFile::remove(path("new.G"));
         calls.arm(row.faults);
         calls.beforePlacing = [&] { if (row.before == Appears) writeFile(path("new.G"), "theirs"); };
-        engine::ReplacementBatch batch(calls, {.capacity = 2, .flushThreads = flushThreads, .replaceExisting = row.replace});
+        engine::ReplacementBatch batch(files, {.capacity = 2, .flushThreads = flushThreads, .replaceExisting = row.replace});
         if (row.before >= Placed) { ASSERT_FALSE(batch.add(native(path("linked/new.G")), fixtures::bytesOf(earlier))); }
         if (row.before == PlacedEarlier) batch.commit();
         ASSERT_FALSE(batch.add(native(path("new.G")), fixtures::bytesOf(NewContent)));
@@ -178,7 +180,7 @@ TEST_F(ReplacementBatchTest, TheCommitItselfRefusesToReplace)
 // Every file put in place is known, by identity and by its bytes, however many came after it.
 TEST_F(ReplacementBatchTest, ABatchKnowsEveryFileItPutInPlace)
 {
-    engine::ReplacementBatch batch(calls, {.capacity = 550, .flushThreads = flushThreads});
+    engine::ReplacementBatch batch(files, {.capacity = 550, .flushThreads = flushThreads});
     for (int i = 0; i < 1100; ++i) EXPECT_FALSE(batch.add(native(path(QString::number(i))), fixtures::bytesOf(QByteArray::number(i))));
     batch.commit();
     writeFile(path("a copy of 7"), "7");  // told by its bytes alone, as where each name has an inode of its own
@@ -229,7 +231,7 @@ TEST_F(ReplacementBatchTest, LeftoversOfAKilledRunAreRemovedButLiveOnesStay)
     QFile held(path(".held.G.part-XyZ123"));
     ASSERT_TRUE(held.open(QIODevice::ReadOnly));
     ASSERT_EQ(::flock(held.handle(), LOCK_EX | LOCK_NB), 0);
-    engine::ReplacementBatch batch(calls);
+    engine::ReplacementBatch batch(files);
     EXPECT_FALSE(batch.add(native(path("new.G")), fixtures::bytesOf(NewContent)));
     EXPECT_FALSE(batch.commit().front().error);
     EXPECT_EQ(entries(dir.path()), QStringList({".b.G.part-abc", ".d.G.tmp-abcdef", ".held.G.part-XyZ123", "c.G.part-abcdef", "new.G"}));
@@ -239,7 +241,7 @@ TEST_F(ReplacementBatchTest, LeftoversOfAKilledRunAreRemovedButLiveOnesStay)
 TEST_F(ReplacementBatchTest, MadeFoldersAreFlushedAndACheckMakesNothing)
 {
     for (const bool checkOnly : {true, false}) {
-        engine::ReplacementBatch batch(calls, {.makeFolders = true, .checkOnly = checkOnly});
+        engine::ReplacementBatch batch(files, {.makeFolders = true, .checkOnly = checkOnly});
         calls.arm({{F::FolderFsync, 1, EIO}});  // the flush of the folder that receives the made one
         EXPECT_FALSE(batch.add(native(path("a/b/new.G")), fixtures::bytesOf(NewContent)));
         const auto result = batch.commit().front().error;
@@ -247,7 +249,7 @@ TEST_F(ReplacementBatchTest, MadeFoldersAreFlushedAndACheckMakesNothing)
         EXPECT_EQ(QFileInfo::exists(path("a/b/new.G")), !checkOnly);
     }
     // What a real save refuses, a check refuses too.
-    engine::ReplacementBatch check(calls, {.makeFolders = true, .checkOnly = true});
+    engine::ReplacementBatch check(files, {.makeFolders = true, .checkOnly = true});
     writeFile(path("file"), "");
     EXPECT_EQ(check.add(native(path("file/x/new.G")), fixtures::bytesOf(NewContent))->code(), 76);
 }

@@ -31,7 +31,7 @@ protected:
     QTemporaryDir dir;
     Recorder recorder;
     int beeps = 0;
-    engine::ConversionPipeline pipeline{engine::systemFileCalls(), [] { return std::string(fixtures::Stamp); }};
+    engine::ConversionPipeline pipeline{engine::systemFileSystem(), [] { return std::string(fixtures::Stamp); }};
     ui::ConversionRun run{pipeline, recorder, recorder, [this] { ++beeps; }, ui::profileMeasurementFolder(dir.path())};
 };
 

@@ -42,7 +42,7 @@ protected:
         for (const char* name : {"notes.txt", "in/short.G", "in/sub/none/readme.txt"}) fixtures::writeFile(path(name), "text");
         // The batch's saves may be held at one of them, so that a cancel lands in the middle of a run.
         window = std::make_unique<ui::FileConverter>(pipeline, dir.path(), prompts, [this] {
-            return std::make_unique<engine::ConversionPipeline>(engine::systemFileCalls(), [this] {
+            return std::make_unique<engine::ConversionPipeline>(engine::systemFileSystem(), [this] {
                 if (++saves == heldSave) (void)release.try_acquire_for(std::chrono::seconds(10));
                 return std::string(fixtures::Stamp);
             });
@@ -80,7 +80,7 @@ protected:
     Prompts prompts;
     std::atomic<int> saves = 0, heldSave = 0;
     std::binary_semaphore release{0};
-    engine::ConversionPipeline pipeline{engine::systemFileCalls(), [] { return std::string(fixtures::Stamp); }};
+    engine::ConversionPipeline pipeline{engine::systemFileSystem(), [] { return std::string(fixtures::Stamp); }};
     std::unique_ptr<ui::FileConverter> window;
 };
 

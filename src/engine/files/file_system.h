@@ -10,10 +10,25 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
 namespace engine {
+
+// The folder and the last part of a path, as the system separates them ('/', and '\' on Windows too);
+// "." for a bare name. The folder keeps nothing of the separator, but for a root.
+struct SplitPath {
+    std::string folder;
+    std::string name;
+};
+SplitPath splitPath(const std::string& path);
+
+// Whether c separates the parts of a path on this system.
+bool isPathSeparator(char c);
+
+// The system sees a name only up to its first NUL: such a name would open or replace another file.
+inline bool unusableName(std::string_view path) { return path.empty() || path.find('\0') != std::string_view::npos; }
 
 // Which file a name gives, as the system tells files apart: device and inode, or volume serial
 // number and file index. Two names give one file when their identities are equal.
@@ -23,7 +38,8 @@ struct FileIdentity {
     friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
-// What stands at a path.
+// What stands at a path. Other: a device, a pipe, or a link that leads nowhere, which is something
+// the user may want to keep all the same.
 struct FileStatus {
     enum Kind { Missing, File, Folder, Other } kind = Missing;
     FileIdentity identity;
@@ -56,7 +72,8 @@ public:
     // from its own thread.
     virtual std::optional<FileError> flush() = 0;
     // Puts the file at its target. Refused: a name taken by then keeps its file, and the answer is
-    // NameTaken; the temporary is removed. error tells why a commit Failed.
+    // NameTaken; the temporary stays for another commit or the drop. error tells why a commit Failed;
+    // a file that Failed is gone.
     virtual Commit commit(Replacing replacing, std::optional<FileError>& error) = 0;
     virtual FileIdentity identity() const = 0;
 };
@@ -108,6 +125,9 @@ public:
 
     // The full path of a target as the system's own save dialog gives it, stored in the record.
     virtual std::string absolutePath(const std::string& path) = 0;
+
+    // How many temporary files a batch may hold open at once, the limit raised as far as the system allows.
+    virtual std::size_t filesHeldAtOnce() = 0;
 };
 
 // The files of the running system, shared by everyone who needs no faults of their own.

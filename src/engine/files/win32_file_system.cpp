@@ -44,15 +44,8 @@ Handle openExisting(const std::string& path, DWORD access, DWORD share, DWORD fl
     return Handle(CreateFileW(extendedPath(path).c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr));
 }
 
-// The folder part, up to and with its last separator, and the name after it; either separator counts.
-std::pair<std::string, std::string> splitAtName(const std::string& path)
-{
-    const std::size_t separator = path.find_last_of("/\\");
-    if (separator == std::string::npos) return {"", path};
-    return {path.substr(0, separator + 1), path.substr(separator + 1)};
-}
-
-bool unusableName(const std::string& path) { return path.empty() || path.find('\0') != std::string::npos; }
+// More temporary files held open at once save no flushes worth having.
+constexpr std::size_t HandlesHeldAtOnce = 4096;
 
 FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& information)
 {
@@ -91,7 +84,9 @@ public:
 
     ~Win32TemporaryFile() override
     {
+        // By the handle while it is held; by name after a commit that found the name taken.
         if (handle_.valid()) deleteThrough(handle_.get());
+        else if (!path_.empty()) DeleteFileW(extendedPath(path_).c_str());
     }
 
     std::optional<FileError> write(std::span<const std::uint8_t> bytes) override
@@ -126,11 +121,14 @@ public:
         handle_.close();
         const DWORD flags = MOVEFILE_WRITE_THROUGH | (replacing == Replacing::Allowed ? MOVEFILE_REPLACE_EXISTING : 0);
         // Write-through: the move returns once the new name is on the disk, which NTFS journals.
-        if (MoveFileExW(extendedPath(path_).c_str(), extendedPath(target_).c_str(), flags)) return Commit::Done;
+        if (MoveFileExW(extendedPath(path_).c_str(), extendedPath(target_).c_str(), flags)) {
+            path_.clear();
+            return Commit::Done;
+        }
         const DWORD code = GetLastError();
-        DeleteFileW(extendedPath(path_).c_str());
         if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) return Commit::NameTaken;
         error = fileErrorFromWindows(code);
+        DeleteFileW(extendedPath(std::exchange(path_, {})).c_str());
         return Commit::Failed;
     }
 
@@ -138,7 +136,8 @@ public:
 
 private:
     Handle handle_;
-    std::string path_, target_;
+    std::string path_;  // empty once in place
+    std::string target_;
     FileIdentity identity_;
 };
 
@@ -190,7 +189,7 @@ public:
     std::variant<ResolvedTarget, FileError> resolveTarget(const std::string& path) override
     {
         if (unusableName(path)) return FileError{FileErrorNumber::PathFileAccessError};
-        const std::string name = splitAtName(path).second;
+        const std::string name = splitPath(path).name;
         if (name.empty()) return FileError{FileErrorNumber::PathFileAccessError};
         if (windowsCannotHold(name)) return FileError{FileErrorNumber::BadFileName};
         ResolvedTarget target{path, status(path), 0};
@@ -214,10 +213,10 @@ public:
 
     std::variant<std::unique_ptr<TemporaryFile>, FileError> createBeside(const ResolvedTarget& target) override
     {
-        const auto [folder, name] = splitAtName(target.path);
+        const auto [folder, name] = splitPath(target.path);
         constexpr int NameAttempts = 100;
         for (int attempt = 0; attempt < NameAttempts; ++attempt) {
-            std::string path = temporaryPathFor(folder, name);
+            std::string path = temporaryPathFor(folder + '\\', name);
             // Not shared for deletion while it is written, so that no other run removes it as a leftover.
             Handle handle(CreateFileW(extendedPath(path).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
                                       CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
@@ -234,7 +233,7 @@ public:
 
     std::optional<FileError> makeFolder(const std::string& folder) override
     {
-        if (windowsCannotHold(splitAtName(folder).second)) return FileError{FileErrorNumber::BadFileName};
+        if (windowsCannotHold(splitPath(folder).name)) return FileError{FileErrorNumber::BadFileName};
         if (CreateDirectoryW(extendedPath(folder).c_str(), nullptr)) return std::nullopt;
         const DWORD code = GetLastError();
         if (code == ERROR_ALREADY_EXISTS)
@@ -283,6 +282,8 @@ public:
         return std::nullopt;
     }
 
+    std::size_t filesHeldAtOnce() override { return HandlesHeldAtOnce; }
+
     std::string absolutePath(const std::string& path) override
     {
         std::wstring wide = wideText(path);
@@ -299,6 +300,17 @@ public:
 };
 
 }  // namespace
+
+SplitPath splitPath(const std::string& path)
+{
+    const std::size_t separator = path.find_last_of("/\\");
+    if (separator == std::string::npos) return {".", path};
+    // A root keeps its separator: "C:\\", "\\".
+    const bool root = separator == 0 || (separator == 2 && path[1] == ':');
+    return {path.substr(0, root ? separator + 1 : separator), path.substr(separator + 1)};
+}
+
+bool isPathSeparator(char c) { return c == '/' || c == '\\'; }
 
 FileSystem& systemFileSystem()
 {

@@ -1,5 +1,5 @@
 // Forwards the engine's file calls to the operating system.
-#include "engine/file_calls.h"
+#include "engine/files/file_calls.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -35,13 +35,13 @@ int FileCalls::link(const char* existing, const char* name) { return ::link(exis
 int FileCalls::mkdir(const char* path, mode_t mode) { return ::mkdir(path, mode); }
 int FileCalls::unlink(const char* path) { return ::unlink(path); }
 
-int FileCalls::listFolder(const char* path, const std::function<void(const char* name)>& each)
+int FileCalls::listFolder(const char* path, const std::function<void(const char* name, unsigned char type)>& each)
 {
     DIR* folder = ::opendir(path);
     if (folder == nullptr) return -1;
     for (errno = 0; const dirent* entry = ::readdir(folder); errno = 0) {
         const std::string_view name = entry->d_name;
-        if (name != "." && name != "..") each(entry->d_name);
+        if (name != "." && name != "..") each(entry->d_name, entry->d_type);
     }
     // readdir tells its end from its failure only by errno.
     const int readError = errno;

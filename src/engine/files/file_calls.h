@@ -36,8 +36,9 @@ public:
     virtual int mkdir(const char* path, mode_t mode);
     virtual int unlink(const char* path);
     // Calls each with every name in a folder but "." and "..", one at a time, so that a huge folder
-    // costs no memory.
-    virtual int listFolder(const char* path, const std::function<void(const char* name)>& each);
+    // costs no memory, and the entry's kind where the file system tells it (DT_DIR, DT_LNK, ...;
+    // DT_UNKNOWN where it does not).
+    virtual int listFolder(const char* path, const std::function<void(const char* name, unsigned char type)>& each);
 };
 
 // The calls of the running system, shared by everyone who needs no fault of their own.
