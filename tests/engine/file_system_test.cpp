@@ -73,7 +73,8 @@ protected:
     std::size_t entries() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), {})); }
 
     // Writes bytes beside target and commits them; the commit's answer.
-    TemporaryFile::Commit save(const std::string& target, const std::string& bytes, TemporaryFile::Replacing replacing)
+    TemporaryFile::Commit save(const std::string& target, const std::string& bytes, TemporaryFile::Replacing replacing,
+                               std::optional<engine::FileError>* failure = nullptr)
     {
         auto resolved = files.resolveTarget(target);
         EXPECT_TRUE(std::holds_alternative<engine::ResolvedTarget>(resolved)) << target;
@@ -83,7 +84,9 @@ protected:
         EXPECT_FALSE(file->write({reinterpret_cast<const std::uint8_t*>(view.data()), view.size()}));
         EXPECT_FALSE(file->flush());
         std::optional<engine::FileError> error;
-        return file->commit(replacing, error);
+        const TemporaryFile::Commit commit = file->commit(replacing, error);
+        if (failure) *failure = error;
+        return commit;
     }
 
     engine::FileSystem& files = engine::systemFileSystem();
@@ -101,10 +104,16 @@ TEST_F(FileSystemTest, ACommitReplacesOnlyWhenAskedAndLeavesNoTemporary)
     EXPECT_EQ(save(target, "third", TemporaryFile::Replacing::Allowed), Done);
     EXPECT_EQ(read(target), "third");
     EXPECT_EQ(entries(), 1u) << "no temporary file is left";
+    if (!OnWindows) return;
     // Where names are case-blind, another case names the same file and is taken as well.
-    if (OnWindows) {
-        EXPECT_EQ(save(path("m.G"), "fourth", TemporaryFile::Replacing::Refused), NameTaken);
-    }
+    EXPECT_EQ(save(path("m.G"), "fourth", TemporaryFile::Replacing::Refused), NameTaken);
+    // A file another program holds open is reported, not waited for, and stays as it was.
+    std::ifstream held(fs::u8path(target));
+    std::optional<engine::FileError> error;
+    EXPECT_EQ(save(target, "fifth", TemporaryFile::Replacing::Allowed, &error), Failed);
+    EXPECT_EQ(error, engine::FileError{FileErrorNumber::PermissionDenied});
+    EXPECT_EQ(read(target), "third");
+    EXPECT_EQ(entries(), 1u);
 }
 
 // A dropped temporary file leaves nothing; a leftover is removed unless a running save holds it.
