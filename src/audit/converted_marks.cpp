@@ -74,10 +74,12 @@ std::string storedName(const std::string& path)
     static_assert(records::wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::FileInfo, &records::FileInfoGroup::FileName>()
                   == 2029);
     const std::string given(withoutPadding(path));
+    // As the system makes a path absolute: the current folder joined with it on POSIX; on Windows
+    // also with its separators and "." and ".." made as the save dialog gives them.
     std::error_code error;
-    const std::filesystem::path current = std::filesystem::current_path(error);
-    const std::string absolute = given.starts_with('/') || error ? given : (current / given).string();
-    std::string stored = support::toWindows1252(absolute).substr(0, width);
+    const std::u8string absolute =
+        std::filesystem::absolute(std::filesystem::path(std::u8string(given.begin(), given.end())), error).u8string();
+    std::string stored = support::toWindows1252(error ? given : std::string(absolute.begin(), absolute.end())).substr(0, width);
     stored.resize(width, ' ');
     return stored;
 }

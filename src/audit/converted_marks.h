@@ -38,8 +38,8 @@ bool isSaveStamp(std::span<const std::uint8_t> stored);
 bool looksConverted(std::span<const std::uint8_t, records::OldRecordLength> record);
 
 // The FileName field as converting fills it for a target named path (the system's bytes): its
-// absolute path, the current folder joined with path less its trailing blanks, in Windows-1252, cut
-// at the field's 75 characters and padded with blanks.
+// absolute path as the system makes it (on POSIX the current folder joined with path less its
+// trailing blanks), in Windows-1252, cut at the field's 75 characters and padded with blanks.
 std::string storedName(const std::string& path);
 
 // A text field without the blanks that pad it.
