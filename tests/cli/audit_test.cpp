@@ -56,11 +56,7 @@ TEST_F(AuditTest, ShowListsEveryFieldAtItsOffsetAsTextAndJson)
     }
     const json files = json::parse(gconvert({"--show", "--json", "old.G", "new.G"}).out).at("files");
     ASSERT_EQ(files.size(), 2u);
-    const auto hexOf = [](const std::string& bytes) {
-        std::string hex;
-        for (const unsigned char byte : bytes) (hex += "0123456789abcdef"[byte >> 4]) += "0123456789abcdef"[byte & 15];
-        return hex;
-    };
+    const auto hexOf = [](const std::string& bytes) { std::string hex; for (const unsigned char b : bytes) (hex += "0123456789abcdef"[b >> 4]) += "0123456789abcdef"[b & 15]; return hex; };
     for (const bool newLayout : {false, true}) {
         const json& shown = files.at(newLayout ? 1 : 0);
         EXPECT_EQ(shown.at("layout"), newLayout ? "new" : "old");
@@ -71,7 +67,8 @@ TEST_F(AuditTest, ShowListsEveryFieldAtItsOffsetAsTextAndJson)
             const Row& row = rows[f];
             const int at = newLayout ? row.newOffset : row.oldOffset;
             const std::string bytes = (newLayout ? converted : old).substr(at, row.width), hex = hexOf(bytes);
-            const json value = row.kind == 'i' ? json(static_cast<std::int16_t>(static_cast<unsigned char>(bytes[0]) | static_cast<unsigned char>(bytes[1]) << 8))
+            const int low = static_cast<unsigned char>(bytes[0]), high = static_cast<unsigned char>(row.kind == 'i' ? bytes[1] : 0);
+            const json value = row.kind == 'i' ? json(static_cast<std::int16_t>(low | high << 8))
                                : row.kind == 'o' ? json(hex)
                                                  : json(bytes == OddText ? OddTextDecoded : bytes);
             EXPECT_EQ(fields[f], (json{{"name", row.name}, {"offset", at}, {"width", row.width}, {"hex", hex},
@@ -162,7 +159,8 @@ TEST_F(VerifyTest, CountsEachFileOfATreeOnceInItsPlace)
                + " not a new file; " + n(extra) + " extra, " + n(unreadable) + " unreadable";
     };
     // Each case adds one file or link to old/a.G and old/sub/b.G and their conversions under its new folder.
-    const struct { const char* label; std::string newFolder, added, bytes; const char* linkTo; std::vector<std::string> lines; platform::Systems on = Everywhere; } cases[] = {
+    const struct { const char* label; std::string newFolder, added, bytes; const char* linkTo; std::vector<std::string> lines;
+                   platform::Systems on = Everywhere; } cases[] = {
         {"faithful", "conv", {}, {}, nullptr, {summary(2, 2, 0, 0, 0)}},
         {"output folder inside the archive", "old/conv", {}, {}, nullptr, {summary(2, 2, 0, 0, 0)}},
         {"an extra file", "conv", "conv/sub/x.G", made, nullptr, {"conv/sub/x.G: extra: no old file converts to it", summary(2, 2, 0, 1, 0)}},

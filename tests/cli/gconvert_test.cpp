@@ -26,9 +26,7 @@ using enum platform::Systems;
 // Single conversions and misuses, each with its exit status and message, then what the runs left.
 TEST_F(GconvertTest, ConvertsOneFileButReplacesNothingItMustKeep)
 {
-    put("old.G", old);
-    put("kept.G", "keep me");
-    put("forced.G", "replace me");
+    for (const auto& [name, bytes] : {std::pair("old.G", old), {"kept.G", "keep me"}, {"forced.G", "replace me"}}) put(name, bytes);
     link(path("old.G"), "link.G");
     const auto itself = [](const std::string& target) { return "gconvert: old.G: not converted: the target " + target + " is the source file itself\n"; };
     const std::string refused = "gconvert: old.G: not converted: cannot write ", badName = ": Bad file name or number (error 52)\n";
@@ -120,8 +118,7 @@ TEST_F(GconvertTest, ATreeIsMirroredAndADryRunForetellsTheRun)
 {
     if (platform::OnWindows) GTEST_SKIP() << "links and names that differ in case alone are Linux's";
     for (const char* name : {"in/A.G", "in/a.G", "in/x/b.G", "in/x/y/c.G", "in/x/y/d.G", "elsewhere/e.G"}) put(name, old);
-    put("in/x/notes.txt", "notes");
-    put("in/x/short.G", "short");
+    for (const char* name : {"in/x/notes.txt", "in/x/short.G"}) put(name, "short");
     fs::create_directory(fs::u8path(path("in/empty")));
     link(path("elsewhere/e.G"), "in/x/linked.G");
     link(path("elsewhere"), "in/x/linked folder");
@@ -135,14 +132,9 @@ TEST_F(GconvertTest, ATreeIsMirroredAndADryRunForetellsTheRun)
     EXPECT_EQ(replaced(dryRun.out, "would convert: ", "converted: "), run.out);
     EXPECT_EQ(dryRun.err, replaced(run.err, "gconvert: 6 converted", "gconvert: dry run: 6 converted"));
     EXPECT_TRUE(run.err.starts_with("gconvert: in/x/short.G: not converted: Input past end of file (error 62)\n"));
-    EXPECT_EQ(run.out, "passed over: in/x/linked folder\n"
-                       "passed over: in/x/notes.txt\n"
-                       "converted: in/A.G -> out/A.G\n"
-                       "converted: in/a.G -> out/a.G\n"
-                       "converted: in/x/b.G -> out/x/b.G\n"
-                       "converted: in/x/linked.G -> out/x/linked.G\n"
-                       "converted: in/x/y/c.G -> out/x/y/c.G\n"
-                       "converted: in/x/y/d.G -> out/x/y/d.G\n");
+    EXPECT_EQ(run.out, "passed over: in/x/linked folder\npassed over: in/x/notes.txt\nconverted: in/A.G -> out/A.G\nconverted: in/a.G -> out/a.G\n"
+                       "converted: in/x/b.G -> out/x/b.G\nconverted: in/x/linked.G -> out/x/linked.G\n"
+                       "converted: in/x/y/c.G -> out/x/y/c.G\nconverted: in/x/y/d.G -> out/x/y/d.G\n");
     EXPECT_EQ(tree("out").size(), 6u);
 
     const Finished again = gconvert(arguments);

@@ -25,12 +25,7 @@ using namespace std::string_literals;
 inline constexpr char Stamp[] = "24.12 2026 / 18:30:00";
 
 // text cut or padded with blanks to width, as the records keep their texts.
-inline std::string padded(std::string_view text, std::size_t width)
-{
-    std::string bytes(text.substr(0, width));
-    bytes.resize(width, ' ');
-    return bytes;
-}
+inline std::string padded(std::string_view text, std::size_t width) { return std::string(text.substr(0, width)).append(width - std::min(width, text.size()), ' '); }
 // At most n bytes from at on; none past the end, where a short file has none.
 inline std::string mid(const std::string& bytes, std::size_t at, std::size_t n) { return at < bytes.size() ? bytes.substr(at, n) : ""; }
 
@@ -80,17 +75,10 @@ inline ::testing::AssertionResult sameNewFile(const std::string& written, const 
     return ::testing::AssertionFailure() << fields;
 }
 
-inline std::span<const std::uint8_t> bytesOf(std::string_view bytes)
-{
-    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
-}
+inline std::span<const std::uint8_t> bytesOf(std::string_view bytes) { return {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}; }
 
 // Paths are the system's bytes, UTF-8 where the system names files in UTF-16, as the engine takes them.
-inline std::string pathText(const fs::path& path)
-{
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
-}
+inline std::string pathText(const fs::path& path) { const std::u8string text = path.u8string(); return {text.begin(), text.end()}; }
 
 // Writes bytes to path, making its folders; fails the running test when it cannot, so that no test
 // runs on a missing input.
@@ -136,17 +124,12 @@ public:
     explicit TemporaryFolder(const fs::path& in = fs::temp_directory_path())
     {
         std::mt19937_64 random{std::random_device{}()};
-        do root_ = in / ("fileconverter-test-" + std::to_string(random())); while (!fs::create_directory(root_));
+        do root = in / ("fileconverter-test-" + std::to_string(random())); while (!fs::create_directory(root));
     }
-    ~TemporaryFolder() { std::error_code error; fs::remove_all(root_, error); }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    std::string path() const { return pathText(root_); }
-    std::string path(const std::string& name) const { return pathText(root_ / fs::u8path(name)); }
-
-private:
-    fs::path root_;
+    ~TemporaryFolder() { std::error_code error; fs::remove_all(root, error); }
+    std::string path() const { return pathText(root); }
+    std::string path(const std::string& name) const { return pathText(root / fs::u8path(name)); }
+    fs::path root;
 };
 
 }  // namespace fixtures
@@ -163,9 +146,9 @@ inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << tex
 
 namespace fixtures {
 inline QByteArray patternedOldFile() { return QByteArray::fromStdString(patternedFile(false)); }
-inline QByteArray expectedNewFile(const QByteArray& oldFile, std::string_view stamp, std::string_view fileName)
+inline QByteArray expectedNewFile(const QByteArray& old, std::string_view stamp, std::string_view name)
 {
-    return QByteArray::fromStdString(expectedNewFile(oldFile.toStdString(), stamp, fileName));
+    return QByteArray::fromStdString(expectedNewFile(old.toStdString(), stamp, name));
 }
 inline void writeFile(const QString& path, const QByteArray& bytes) { writeFile(QFile::encodeName(path).toStdString(), bytes.toStdString()); }
 inline QByteArray readFile(const QString& path) { return QByteArray::fromStdString(readFile(QFile::encodeName(path).toStdString())); }

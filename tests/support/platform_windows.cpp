@@ -1,5 +1,4 @@
-// The Windows side of platform.h: CreateProcessW with a quoted UTF-16 command line and pipes; no
-// signals and no named pipes in folders.
+// The Windows side of platform.h: CreateProcessW with a quoted UTF-16 command line and pipes.
 #include "platform.h"
 
 #include <windows.h>
@@ -14,9 +13,9 @@ namespace {
 
 std::wstring wide(const std::string& utf8)
 {
-    const int length = static_cast<int>(utf8.size());
-    std::wstring text(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, text.data(), static_cast<int>(text.size()));
+    std::wstring text(utf8.size(), L'\0');  // never more UTF-16 units than UTF-8 bytes
+    const int size = static_cast<int>(utf8.size());
+    text.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, text.data(), size)));
     return text;
 }
 
@@ -27,11 +26,11 @@ std::wstring quoted(const std::wstring& argument)
     std::wstring text = L"\"";
     std::size_t backslashes = 0;
     for (const wchar_t c : argument) {
-        if (c == L'\\') { ++backslashes; continue; }
-        text.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\') += c;
-        backslashes = 0;
+        if (c == L'"') text.append(backslashes + 1, L'\\');  // the backslashes just written doubled, one for the quote
+        backslashes = c == L'\\' ? backslashes + 1 : 0;
+        text += c;
     }
-    return text.append(2 * backslashes, L'\\') + L'"';
+    return text.append(backslashes, L'\\') + L'"';  // the trailing backslashes doubled before the closing quote
 }
 
 std::string readAll(HANDLE pipe)
@@ -48,37 +47,29 @@ std::string readAll(HANDLE pipe)
 Finished run(const std::vector<std::string>& command, const std::string& folder, const std::string& input,
              const std::function<void(long id)>& whileRunning)
 {
-    // The child's ends of the pipes are inherited, the tests' own ends not.
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     HANDLE in[2]{}, out[2]{}, err[2]{};  // each: the end read, the end written
     for (HANDLE* pipe : {in, out, err}) CreatePipe(&pipe[0], &pipe[1], &inherited, 0);
-    for (HANDLE own : {in[1], out[0], err[0]}) SetHandleInformation(own, HANDLE_FLAG_INHERIT, 0);
+    for (HANDLE own : {in[1], out[0], err[0]}) SetHandleInformation(own, HANDLE_FLAG_INHERIT, 0);  // the child's ends alone
     std::wstring line;
     for (const std::string& argument : command) line += (line.empty() ? L"" : L" ") + quoted(wide(argument));
     STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.cb = sizeof startup, startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = in[0], startup.hStdOutput = out[1], startup.hStdError = err[1];
     PROCESS_INFORMATION process{};
     const bool started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, wide(folder).c_str(), &startup, &process);
     for (HANDLE childs : {in[0], out[1], err[1]}) CloseHandle(childs);
     // Input and output go at once, so that neither side waits on a full pipe.
     Finished finished;
-    std::thread feeder([&] {
-        DWORD written = 0;
-        WriteFile(in[1], input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
-        CloseHandle(in[1]);
-    });
+    std::thread feeder([&] { DWORD written = 0; WriteFile(in[1], input.data(), static_cast<DWORD>(input.size()), &written, nullptr); CloseHandle(in[1]); });
     std::thread errors([&] { finished.err = readAll(err[0]); });
     std::thread watcher([&] { if (started && whileRunning) whileRunning(static_cast<long>(process.dwProcessId)); });
     finished.out = readAll(out[0]);
     for (std::thread* thread : {&feeder, &errors, &watcher}) thread->join();
-    if (!started) return finished;
     DWORD code = 0;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    if (GetExitCodeProcess(process.hProcess, &code)) finished.exitCode = static_cast<int>(code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    if (started && WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0 && GetExitCodeProcess(process.hProcess, &code))
+        finished.exitCode = static_cast<int>(code);
+    for (HANDLE handle : {process.hThread, process.hProcess}) CloseHandle(handle);
     return finished;
 }
 
@@ -86,10 +77,9 @@ bool stop(long id, bool interrupt)
 {
     const HANDLE process = interrupt ? nullptr : OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(id));
     const bool stopped = process != nullptr && TerminateProcess(process, 1);
-    if (process != nullptr) CloseHandle(process);
-    return stopped;
+    return (process == nullptr || CloseHandle(process)) && stopped;
 }
 
-bool makePipe(const std::string&) { return false; }
+bool makePipe(const std::string&) { return false; }  // Windows keeps named pipes out of folders
 
 }  // namespace platform
