@@ -2,59 +2,53 @@
 #pragma once
 
 #include "../engine/old_file_fixture.h"
+#include "../support/platform.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
-#include <memory>
+#include <string>
+#include <vector>
+
+using namespace fixtures;
+using platform::Finished;
+
+// Runs its action as it goes out of scope, however the test leaves it.
+template <class Action> struct ScopeGuard { Action action; ~ScopeGuard() { action(); } };
 
 class GconvertTest : public ::testing::Test {
 protected:
-    struct Finished { int exitCode; QString out, err; };
-
     // On a RAM disk where there is one: it keeps the many flushes cheap.
-    GconvertTest()
-        : dir((QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath())
-              + QStringLiteral("/gconvert-XXXXXX"))
+    GconvertTest() : dir(fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path())
     {
-        QDir(dir.path()).mkpath("in");
-        QDir(dir.path()).mkpath("out");
+        for (const char* folder : {"in", "out"}) fs::create_directory(fs::u8path(path(folder)));
     }
 
-    QString path(const QString& name) const { return dir.filePath(name); }
-    void put(const QString& name, const QByteArray& bytes) const
+    std::string path(const std::string& name) const { return dir.path(name); }
+    void put(const std::string& name, const std::string& bytes) const { writeFile(path(name), bytes); }
+    std::string read(const std::string& name) const { return readFile(path(name)); }
+    std::map<std::string, std::string> tree(const std::string& folder) const { return filesBelow(path(folder)); }
+    bool link(const std::string& to, const std::string& at) const  // links are rows for Linux alone
     {
-        QDir().mkpath(QFileInfo(path(name)).path());
-        fixtures::writeFile(path(name), bytes);
+        std::error_code error;
+        fs::create_symlink(fs::u8path(to), fs::u8path(path(at)), error);
+        return !error;
     }
 
-    std::unique_ptr<QProcess> start(const QStringList& arguments)
+    Finished gconvert(std::vector<std::string> arguments, const std::string& input = {}, const std::function<void(long)>& whileRunning = {})
     {
-        auto process = std::make_unique<QProcess>();
-        process->setWorkingDirectory(dir.path());
-        process->start(GCONVERT_PATH, arguments);
-        process->waitForStarted();
-        return process;
-    }
-    Finished gconvert(const QStringList& arguments, const QByteArray& input = {})
-    {
-        const std::unique_ptr<QProcess> process = start(arguments);
-        process->write(input);
-        process->closeWriteChannel();
-        process->waitForFinished(120000);
-        return {process->exitCode(), QString::fromUtf8(process->readAllStandardOutput()),
-                QString::fromUtf8(process->readAllStandardError())};
+        arguments.insert(arguments.begin(), GCONVERT_PATH);
+        return platform::run(arguments, dir.path(), input, whileRunning);
     }
 
-    std::map<QString, QByteArray> tree(const QString& folder) const { return fixtures::filesBelow(path(folder)); }
+    // text with every from replaced by to.
+    static std::string replaced(std::string text, const std::string& from, const std::string& to)
+    {
+        for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) text.replace(at, from.size(), to);
+        return text;
+    }
 
-    QByteArray read(const QString& name) const { return fixtures::readFile(path(name)); }
-
-    QTemporaryDir dir;
-    const QByteArray old = fixtures::patternedOldFile();
+    TemporaryFolder dir;
+    const std::string old = patternedFile(false);
 };
-

@@ -1,71 +1,66 @@
 // Replacing files through the batch on real files: each step failing in turn, many files at once,
-// links and permissions, and leftovers of killed runs.
+// links and permissions, leftovers of killed runs, and loading through failing calls. POSIX alone:
+// the faults come in through the POSIX file calls.
+#include "engine/conversion_pipeline.h"
 #include "engine/replacement_batch.h"
 #include "engine/files/posix_file_system.h"
 #include "faulty_calls.h"
 #include "old_file_fixture.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
 using F = FaultyCalls;
-using fixtures::readFile;
-using fixtures::writeFile;
+using namespace fixtures;
+using Names = std::vector<std::string>;
 
-const QByteArray NewContent(3243, 'N');
+const std::string NewContent(3243, 'N');
 
 class ReplacementBatchTest : public ::testing::Test {
 protected:
-    QString path(const QString& name) const { return dir.filePath(name); }
-    static std::string native(const QString& path) { return QFile::encodeName(path).toStdString(); }
-    static QStringList entries(const QString& folder)
-    {
-        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    }
+    std::string path(const std::string& name) const { return dir.path(name); }
+    // The one place a test makes a batch, over the calls it arms.
+    auto batchWith(engine::ReplacementBatch::Options options) { return std::make_unique<engine::ReplacementBatch>(files, options); }
 
     // The error number of one save to target (0: saved), after checking what a save promises whatever
     // the outcome: the target new or as it was, a link still a link, every file closed, no temporary left.
-    int saveAndCheck(const QString& target, const std::vector<F::Fault>& faults, bool replacedAnyway = false)
+    int saveAndCheck(const std::string& target, const std::vector<F::Fault>& faults, bool replacedAnyway = false)
     {
-        const QString folder = QFileInfo(target).path();
-        QStringList expected = entries(folder);
-        const bool link = QFileInfo(target).isSymLink();
-        const QByteArray before = QFileInfo::exists(target) ? readFile(target) : QByteArray();
+        const fs::path at = fs::u8path(target), folder = at.parent_path();
+        std::error_code ignored;  // a link to itself, say, has no status
+        Names expected = entries(pathText(folder));
+        const bool link = fs::is_symlink(at, ignored), existed = fs::exists(at, ignored);
+        const std::string before = readFile(target);
         const mode_t permissionsBefore = mode(target);
         calls.arm(faults);
-        engine::ReplacementBatch batch(files, {.flushThreads = flushThreads});
-        std::optional<engine::FileError> error = batch.add(native(target), fixtures::bytesOf(NewContent));
-        if (!error) error = batch.commit().front().error;
+        const auto batch = batchWith({.flushThreads = flushThreads});
+        std::optional<engine::FileError> error = batch->add(target, bytesOf(NewContent));
+        if (!error) error = batch->commit().front().error;
         EXPECT_EQ(readFile(target), !error || replacedAnyway ? NewContent : before);
         // A replaced file keeps its permissions, a new one gets what the umask (027 here) leaves of 0666.
-        if (!error && !link) { EXPECT_EQ(mode(target), before.isNull() ? 0640u : permissionsBefore); }
+        if (!error && !link) { EXPECT_EQ(mode(target), existed ? permissionsBefore : 0640u); }
         // The file written is the one a link names, which may stand in another folder.
-        const QFileInfo written(QFileInfo(target).canonicalFilePath());
-        if ((!error || replacedAnyway) && written.path() == QFileInfo(folder).canonicalFilePath()) expected << written.fileName();
-        expected.removeDuplicates();
-        expected.sort();
-        EXPECT_EQ(entries(folder), expected) << "no temporary file is left behind";
-        EXPECT_EQ(QFileInfo(target).isSymLink(), link);
+        const fs::path written = fs::canonical(at, ignored);
+        if ((!error || replacedAnyway) && written.parent_path() == fs::canonical(folder, ignored)
+            && std::ranges::find(expected, pathText(written.filename())) == expected.end())
+            expected.push_back(pathText(written.filename()));
+        std::ranges::sort(expected);
+        EXPECT_EQ(entries(pathText(folder)), expected) << "no temporary file is left behind";
+        EXPECT_EQ(fs::is_symlink(at, ignored), link);
         EXPECT_TRUE(calls.allClosed()) << "every file opened is closed";
         return error ? error->code() : 0;
     }
 
-    static mode_t mode(const QString& path)
-    {
-        struct stat status {};
-        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
-    }
+    static mode_t mode(const std::string& path) { struct stat status {}; return ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0; }
 
-    QTemporaryDir dir;
+    TemporaryFolder dir;
     FaultyCalls calls;
     engine::PosixFileSystem files{calls};
     const unsigned flushThreads = engine::ReplacementBatch::forManyFiles(files).flushThreads;  // as a run has them
@@ -96,9 +91,8 @@ TEST_F(ReplacementBatchTest, EachFailingStepLeavesTheTargetWhole)
         for (const Row& row : rows) {
             if (row.overTargetOnly && !targetExists) continue;
             SCOPED_TRACE(row.name + (targetExists ? " (over a target)" : ""));
-            QFile::remove(path("new.G"));
-            if (targetExists) writeFile(path("new.G"), QByteArray(5000, 'T'));
-            if (targetExists) QFile::setPermissions(path("new.G"), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+            ::unlink(path("new.G").c_str());
+            if (targetExists) writeFile(path("new.G"), std::string(5000, 'T')), ::chmod(path("new.G").c_str(), 0604);
             EXPECT_EQ(saveAndCheck(path("new.G"), row.faults, row.replaced), row.number);
         }
 }
@@ -115,20 +109,20 @@ TEST_F(ReplacementBatchTest, ABatchLosesOnlyTheFilesThatFailed)
         {"the folder cannot be flushed", {{F::FolderFsync, 0, EIO}}, {57, 57, 57}},
         {"out of descriptors at the second", {{F::Create, 1, EMFILE}}, {0, 0, 0}},
     };
-    const auto target = [this](std::size_t i) { return path("batch" + QString::number(i) + ".G"); };
-    const auto content = [](std::size_t i) { return QByteArray(3243, char('a' + i)); };
+    const auto target = [this](std::size_t i) { return path("batch" + std::to_string(i) + ".G"); };
+    const auto content = [](std::size_t i) { return std::string(3243, char('a' + i)); };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         calls.arm(row.faults);
-        engine::ReplacementBatch batch(files, {.capacity = 3, .flushThreads = flushThreads});
+        const auto batch = batchWith({.capacity = 3, .flushThreads = flushThreads});
         std::array<int, 3> numbers{};
         std::vector<int*> committed;  // where the commit's results go, in the order the files were added
         for (std::size_t i = 0; i < 3; ++i) {
             writeFile(target(i), "old content");
-            if (const auto error = batch.add(native(target(i)), fixtures::bytesOf(content(i)))) numbers[i] = error->code();
+            if (const auto error = batch->add(target(i), bytesOf(content(i)))) numbers[i] = error->code();
             else committed.push_back(&numbers[i]);
         }
-        const auto results = batch.commit();
+        const auto results = batch->commit();
         ASSERT_EQ(results.size(), committed.size());
         for (std::size_t k = 0; k < results.size(); ++k) *committed[k] = results[k].error ? results[k].error->code() : 0;
         // Flushed at once, a failing flush may hit any file: the one it hits has its old content.
@@ -138,7 +132,7 @@ TEST_F(ReplacementBatchTest, ABatchLosesOnlyTheFilesThatFailed)
         for (std::size_t i = 0; i < 3; ++i)
             EXPECT_EQ(readFile(target(i)), numbers[i] == 0 || replacedAnyway ? content(i) : "old content") << i;
         EXPECT_TRUE(calls.allClosed());
-        EXPECT_EQ(entries(dir.path()), QStringList({"batch0.G", "batch1.G", "batch2.G"}));
+        EXPECT_EQ(entries(dir.path()), (Names{"batch0.G", "batch1.G", "batch2.G"}));
     }
 }
 
@@ -159,20 +153,20 @@ TEST_F(ReplacementBatchTest, TheCommitItselfRefusesToReplace)
         {"its own", {}, PlacedEarlier, false, TargetPlacedBefore}, {"its own, forced", {}, PlacedEarlier, true, TargetPlacedBefore},
         {"its own of the same commit, forced", {}, Placed, true, TargetPlacedBefore},
     };
-    const QByteArray earlier(3243, 'E');
-    QFile::link(dir.path(), path("linked"));
+    const std::string earlier(3243, 'E');
+    ASSERT_EQ(::symlink(dir.path().c_str(), path("linked").c_str()), 0);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        QFile::remove(path("new.G"));
+        ::unlink(path("new.G").c_str());
         calls.arm(row.faults);
         calls.beforePlacing = [&] { if (row.before == Appears) writeFile(path("new.G"), "theirs"); };
-        engine::ReplacementBatch batch(files, {.capacity = 2, .flushThreads = flushThreads, .replaceExisting = row.replace});
-        if (row.before >= Placed) { ASSERT_FALSE(batch.add(native(path("linked/new.G")), fixtures::bytesOf(earlier))); }
-        if (row.before == PlacedEarlier) batch.commit();
-        ASSERT_FALSE(batch.add(native(path("new.G")), fixtures::bytesOf(NewContent)));
-        EXPECT_EQ(batch.commit().back().kind, row.kind);
+        const auto batch = batchWith({.capacity = 2, .flushThreads = flushThreads, .replaceExisting = row.replace});
+        if (row.before >= Placed) { ASSERT_FALSE(batch->add(path("linked/new.G"), bytesOf(earlier))); }
+        if (row.before == PlacedEarlier) batch->commit();
+        ASSERT_FALSE(batch->add(path("new.G"), bytesOf(NewContent)));
+        EXPECT_EQ(batch->commit().back().kind, row.kind);
         EXPECT_EQ(readFile(path("new.G")), row.kind == Saved ? NewContent : row.before == Appears ? "theirs" : earlier);
-        EXPECT_EQ(entries(dir.path()), QStringList({"linked", "new.G"})) << "no temporary file is left behind";
+        EXPECT_EQ(entries(dir.path()), (Names{"linked", "new.G"})) << "no temporary file is left behind";
         EXPECT_TRUE(calls.allClosed());
     }
 }
@@ -180,46 +174,46 @@ TEST_F(ReplacementBatchTest, TheCommitItselfRefusesToReplace)
 // Every file put in place is known, by identity and by its bytes, however many came after it.
 TEST_F(ReplacementBatchTest, ABatchKnowsEveryFileItPutInPlace)
 {
-    engine::ReplacementBatch batch(files, {.capacity = 550, .flushThreads = flushThreads});
-    for (int i = 0; i < 1100; ++i) EXPECT_FALSE(batch.add(native(path(QString::number(i))), fixtures::bytesOf(QByteArray::number(i))));
-    batch.commit();
+    const auto batch = batchWith({.capacity = 550, .flushThreads = flushThreads});
+    for (int i = 0; i < 1100; ++i) EXPECT_FALSE(batch->add(path(std::to_string(i)), bytesOf(std::to_string(i))));
+    batch->commit();
     writeFile(path("a copy of 7"), "7");  // told by its bytes alone, as where each name has an inode of its own
-    for (const char* name : {"0", "7", "1099", "a copy of 7"}) EXPECT_TRUE(batch.placedBefore(native(path(name)))) << name;
+    for (const char* name : {"0", "7", "1099", "a copy of 7"}) EXPECT_TRUE(batch->placedBefore(path(name))) << name;
 }
 
 TEST_F(ReplacementBatchTest, TargetsThatAreNoPlainFile)
 {
-    QStringList leftOut;
-    const auto link = [this](const QString& to, const QString& at) { return QFile::link(to, path(at)) ? at : ""; };
+    std::string leftOut;
+    const auto link = [this](const std::string& to, const std::string& at) { return ::symlink(to.c_str(), path(at).c_str()) == 0 ? at : ""; };
     // Someone else's link in a shared sticky folder (as in /tmp) must not redirect a save onto their choice.
-    const auto plantedLink = [this]() -> QString {
-        const QByteArray shared = QFile::encodeName(path("shared")), at = shared + "/new.G";
+    const auto plantedLink = [this]() -> std::string {
+        const std::string shared = path("shared"), at = shared + "/new.G";
         writeFile(path("victim.G"), "theirs");
-        const bool planted = QDir().mkdir(path("shared")) && ::chmod(shared.constData(), 01777) == 0
-                             && ::symlink(QFile::encodeName(path("victim.G")).constData(), at.constData()) == 0
-                             && ::lchown(at.constData(), 65534, 65534) == 0;  // nobody's
+        const bool planted = ::mkdir(shared.c_str(), 0777) == 0 && ::chmod(shared.c_str(), 01777) == 0
+                             && ::symlink(path("victim.G").c_str(), at.c_str()) == 0
+                             && ::lchown(at.c_str(), 65534, 65534) == 0;  // nobody's
         return planted ? "shared/new.G" : "";
     };
-    const struct { const char* name; std::function<QString()> target; int number; } rows[] = {
+    const struct { const char* name; std::function<std::string()> target; int number; } rows[] = {
         // target: "" where this user may not make it (it needs root); number 0: saved
-        {"a folder", [&] { return QDir(dir.path()).mkdir("folder.G") ? "folder.G" : ""; }, 75},
-        {"a name going on past a NUL", [] { return QStringLiteral("new.G") + QChar(0) + "x"; }, 75},
+        {"a folder", [&] { return ::mkdir(path("folder.G").c_str(), 0777) == 0 ? "folder.G" : ""; }, 75},
+        {"a name going on past a NUL", [] { return "new.G\0x"s; }, 75},
         {"a dangling link into a missing folder", [&] { return link("none/x.G", "dangling.G"); }, 76},
         {"a link to itself", [&] { return link("loop.G", "loop.G"); }, 75},
         // A link stays a link: the file it names is replaced, or written when it does not exist yet.
         {"a link to a file", [&] { writeFile(path("real.G"), "short"); return link(path("real.G"), "link.G"); }, 0},
-        {"a relative link", [&] { QDir().mkdir(path("sub")); writeFile(path("sub/r.G"), "r"); return link("sub/r.G", "rel.G"); }, 0},
+        {"a relative link", [&] { writeFile(path("sub/r.G"), "r"); return link("sub/r.G", "rel.G"); }, 0},
         {"a dangling link into an existing folder", [&] { return link(path("made.G"), "pointing.G"); }, 0},
         {"a link of another user in a shared folder", plantedLink, 70},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const QString target = row.target();
-        if (target.isEmpty()) leftOut << row.name;
+        const std::string target = row.target();
+        if (target.empty()) leftOut += leftOut.empty() ? row.name : ", "s + row.name;
         else EXPECT_EQ(saveAndCheck(path(target), {}), row.number);
     }
     EXPECT_EQ(readFile(path("victim.G")), "theirs");
-    if (!leftOut.isEmpty()) GTEST_SKIP() << "needs root: " << leftOut.join(", ").toStdString();
+    if (!leftOut.empty()) GTEST_SKIP() << "needs root: " << leftOut;
 }
 
 // The temporaries a killed run left are removed by the next save into their folder; one that a live
@@ -228,30 +222,50 @@ TEST_F(ReplacementBatchTest, LeftoversOfAKilledRunAreRemovedButLiveOnesStay)
 {
     for (const char* name : {".a.G.part-AbCd12", ".held.G.part-XyZ123", ".b.G.part-abc", "c.G.part-abcdef", ".d.G.tmp-abcdef"})
         writeFile(path(name), "partial");
-    QFile held(path(".held.G.part-XyZ123"));
-    ASSERT_TRUE(held.open(QIODevice::ReadOnly));
-    ASSERT_EQ(::flock(held.handle(), LOCK_EX | LOCK_NB), 0);
-    engine::ReplacementBatch batch(files);
-    EXPECT_FALSE(batch.add(native(path("new.G")), fixtures::bytesOf(NewContent)));
-    EXPECT_FALSE(batch.commit().front().error);
-    EXPECT_EQ(entries(dir.path()), QStringList({".b.G.part-abc", ".d.G.tmp-abcdef", ".held.G.part-XyZ123", "c.G.part-abcdef", "new.G"}));
+    const int held = ::open(path(".held.G.part-XyZ123").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    const auto batch = batchWith({});
+    EXPECT_FALSE(batch->add(path("new.G"), bytesOf(NewContent)));
+    EXPECT_FALSE(batch->commit().front().error);
+    EXPECT_EQ(entries(dir.path()), (Names{".b.G.part-abc", ".d.G.tmp-abcdef", ".held.G.part-XyZ123", "c.G.part-abcdef", "new.G"}));
+    ::close(held);
 }
 
 // Folders a tree needs are made, and their names reach the disk before a file in them counts as saved.
 TEST_F(ReplacementBatchTest, MadeFoldersAreFlushedAndACheckMakesNothing)
 {
     for (const bool checkOnly : {true, false}) {
-        engine::ReplacementBatch batch(files, {.makeFolders = true, .checkOnly = checkOnly});
+        const auto batch = batchWith({.makeFolders = true, .checkOnly = checkOnly});
         calls.arm({{F::FolderFsync, 1, EIO}});  // the flush of the folder that receives the made one
-        EXPECT_FALSE(batch.add(native(path("a/b/new.G")), fixtures::bytesOf(NewContent)));
-        const auto result = batch.commit().front().error;
+        EXPECT_FALSE(batch->add(path("a/b/new.G"), bytesOf(NewContent)));
+        const auto result = batch->commit().front().error;
         EXPECT_EQ(result ? result->code() : 0, checkOnly ? 0 : 57);
-        EXPECT_EQ(QFileInfo::exists(path("a/b/new.G")), !checkOnly);
+        EXPECT_EQ(fs::exists(fs::u8path(path("a/b/new.G"))), !checkOnly);
     }
     // What a real save refuses, a check refuses too.
-    engine::ReplacementBatch check(files, {.makeFolders = true, .checkOnly = true});
+    const auto check = batchWith({.makeFolders = true, .checkOnly = true});
     writeFile(path("file"), "");
-    EXPECT_EQ(check.add(native(path("file/x/new.G")), fixtures::bytesOf(NewContent))->code(), 76);
+    EXPECT_EQ(check->add(path("file/x/new.G"), bytesOf(NewContent))->code(), 76);
+}
+
+// Loading through calls that fail as a device would: each failure told by its number, and every file
+// opened closed however the load ends, a refused file's as a loaded one's.
+TEST_F(ReplacementBatchTest, LoadingThroughFailingCallsClosesEveryFile)
+{
+    engine::ConversionPipeline pipeline{files};
+    const std::string old = patternedFile(false);
+    const struct { const char* name; std::string content; std::vector<F::Fault> faults; int number; } rows[] = {
+        {"loaded", old, {}, 0}, {"too long", std::string(32768, '\0'), {}, 6}, {"status unreadable", old, {{F::Fstat, 0, EIO}}, 57},
+        {"device fails while reading", old, {{F::Read, 0, EIO}}, 57}, {"read interrupted", old, {{F::Read, 0, EINTR}}, 0},
+        {"file shrinks while read", old, {{F::Read, 0, F::Nothing}}, 62}};
+    for (const auto& row : rows) {
+        writeFile(path("f.G"), row.content);
+        calls.arm(row.faults);
+        const std::optional<engine::Failure> failure = pipeline.load(path("f.G"));
+        EXPECT_EQ(failure ? failure->error.code() : 0, row.number) << row.name;
+        EXPECT_TRUE(calls.allClosed()) << row.name << ": every file opened is closed";
+    }
+    EXPECT_TRUE(pipeline.load(dir.path()) && calls.allClosed()) << "a folder";
 }
 
 }  // namespace
