@@ -11,10 +11,13 @@ namespace {
 
 using enum platform::Systems;
 
-// A converted file as it must be, whatever moment its stamp took; the stored name is in the files'
-// code page, which agrees with Latin-1 on the letters the tests use (two bytes each in UTF-8).
-::testing::AssertionResult convertedFrom(const std::string& old, const std::string& written, const std::string& savedAs)
+// A converted file as it must be, whatever moment its stamp took; the stored name is the full path as
+// the system gives it (backslashes on Windows), in the files' code page, which agrees with Latin-1 on
+// the letters the tests use (two bytes each in UTF-8).
+::testing::AssertionResult convertedFrom(const std::string& old, const std::string& written, const std::string& named)
 {
+    const std::u8string full = fs::absolute(fs::path(std::u8string(named.begin(), named.end()))).make_preferred().u8string();
+    const std::string savedAs(full.begin(), full.end());
     std::string latin1;
     for (std::size_t i = 0; i < savedAs.size(); ++i) {
         const unsigned char byte = static_cast<unsigned char>(savedAs[i]);

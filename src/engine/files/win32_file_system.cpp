@@ -181,9 +181,12 @@ public:
         // is still seen.
         const Handle handle = openExisting(path, NoAccess, ShareAll, FILE_FLAG_BACKUP_SEMANTICS);
         if (handle.valid()) return statusOf(handle.get());
+        // Refused access, something stands there; any other failure (no such file or folder, a name
+        // Windows cannot hold) leaves nothing at the path.
         const DWORD code = GetLastError();
-        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return {};
-        return {FileStatus::Other, {}, 0};
+        if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION)
+            return {FileStatus::Other, {}, 0};
+        return {};
     }
 
     std::variant<ResolvedTarget, FileError> resolveTarget(const std::string& path) override
