@@ -36,8 +36,7 @@ TEST(DateiDialog, ShowsPresetDialogsUntilAcceptedOrCancelled)
          "open | T | " + v + " |  | G | " + G + " | 1804", "/d/Data.Gx/b.G"},
         {"/v/", G, "T", 0, {"/d/probe.g", Cancel}, "save | T | " + v + " |  | G | " + G + " | 806", ""},
         {"/v/", "", "", 1, {"/d/a.G", Cancel}, "open | Dateiauswahl | " + v + " |  | * | *.* | 1804", ""},
-        {"/v/", "All|*", "T", 1, {"/d/a.b.b", "/d/probe", "/d/probe.x"},
-         "open | T | " + v + " |  | ? | All|* | 1804", "/d/probe.x"},
+        {"/v/", "All|*", "T", 1, {"/d/a.b.b", "/d/probe", "/d/probe.x"}, "open | T | " + v + " |  | ? | All|* | 1804", "/d/probe.x"},
         {"/v/", "Any.", "T", 1, {"/d/ab.cd", "/d/a.b"}, "open | T | " + v + " |  |  | Any. | 1804", "/d/a.b"},
         // Positions beyond 16 bits: the dialog still shows, but nothing is returned.
         {x32767 + "/", G, "T", 1, {"/d/probe.G"}, "open | T |  |  | G | " + G + " | 1804", ""},
@@ -71,7 +70,6 @@ TEST(PfadZerlegen, SplitsIntoDriveDirectoryAndName)
         {"probe.G", " |  | probe.G"},
         {R"(\Data\probe.G)", R"( | \Data | probe.G)"},
         {R"(\Data\a:b)", R"(\Data\a: |  | b)"},
-        {"/home/u/VelFiles/", " | /home/u/VelFiles | "},
         {"/probe.G", " | / | probe.G"},
         {R"(C:/Data/Run\probe.G)", "C: | /Data/Run | probe.G"},
         {"/d/" + std::string(200, 'n'), " | /d | " + std::string(128, 'n')},

@@ -32,45 +32,43 @@ TEST(ProfileReader, ReadsValuesAsWindowsDoes)
     EXPECT_EQ(support::ProfilLesen("/nonexistent", support::ProfileFileName, "VelInfo", "PfadMessFile", "d"), "d");
 }
 
+const bool OnWindows = fs::path::preferred_separator == '\\';
 fs::path native(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+bool isFolder(const std::string& path) { return fs::is_directory(native(path)); }
 void writeFile(const std::string& path, const std::string& text)
 {
     fs::create_directories(native(path).parent_path());
     std::ofstream(native(path), std::ios::binary) << text;
 }
-bool isFolder(const std::string& path) { return fs::is_directory(native(path)); }
+// text with its leading token replaced by folder.
+std::string expanded(std::string text, std::string_view token, const std::string& folder)
+{
+    return text.starts_with(token) ? text.replace(0, token.size(), folder) : text;
+}
 
-// Fresh folders of the test's own (tests run in parallel), as UTF-8 with '/' between their parts,
-// removed at the end.
-struct Scratch {
+// Folders of the test's own (tests run in parallel) under one removed at the end, UTF-8 with '/' between their parts.
+const struct Scratch {
     fs::path root = fs::temp_directory_path() / ("window-support-" + std::to_string(std::random_device{}()));
-    int made = 0;
     ~Scratch() { std::error_code ignored; fs::remove_all(root, ignored); }
-    std::string fresh()
-    {
-        const std::u8string folder = (root / std::to_string(++made)).generic_u8string();
-        fs::create_directories(fs::path(folder));
-        return {folder.begin(), folder.end()};
-    }
+    std::string operator/(const std::string& name) const { const auto path = (root / native(name)).generic_u8string(); return {path.begin(), path.end()}; }
 } scratch;
 
-TEST(UserFolders, FollowTheXdgRules)
+TEST(UserFolders, FollowTheXdgRulesOnPosix)
 {
-    const std::string home = scratch.fresh();
+    if (OnWindows) GTEST_SKIP() << "the XDG rules are POSIX's, where an absolute folder starts with '/'";
+    const std::string home = scratch / "xdg";
     // $XDG_CONFIG_HOME and the documents folder user-dirs.dirs in it names ("-": no such file).
     const struct { std::string configHome, userDirs, configuration, documents; } rows[] = {
-        {"", "-", "$/.config", "$/Documents"},
         {"relative/cfg", "-", "$/.config", "$/Documents"},
         {"$/cfg", "XDG_DESKTOP_DIR=\"$HOME/Desk\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dok\"\n", "$/cfg", "$/Dok"},
         {"$/abs", "XDG_DOCUMENTS_DIR=\"/srv/docs\"\n", "$/abs", "/srv/docs"},
     };
-    const auto at = [&](std::string text) { return text.starts_with('$') ? home + text.substr(1) : text; };
     for (const auto& row : rows) {
         if (row.userDirs != "-")
-            writeFile(at(row.configHome) + "/user-dirs.dirs", row.userDirs);
-        const support::UserFolders folders = support::xdgUserFolders(home, at(row.configHome));
-        EXPECT_EQ(folders.configuration, at(row.configuration)) << row.configHome;
-        EXPECT_EQ(folders.documents, at(row.documents)) << row.configHome;
+            writeFile(expanded(row.configHome, "$", home) + "/user-dirs.dirs", row.userDirs);
+        const support::UserFolders folders = support::xdgUserFolders(home, expanded(row.configHome, "$", home));
+        EXPECT_EQ(folders.configuration, expanded(row.configuration, "$", home)) << row.configHome;
+        EXPECT_EQ(folders.documents, expanded(row.documents, "$", home)) << row.configHome;
     }
 }
 
@@ -89,28 +87,31 @@ TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers
         {"read-only copy with its VelFiles", false, "-", "-", true, "$app/VelFiles/"},
     };
     for (const auto& row : rows) {
-        const std::string home = scratch.fresh();
+        const std::string home = scratch / row.name;
         // Tests run as root, for whom every folder is writable: the answer is set here instead.
         const support::ProgramFolders folders{home + "/app", row.writable, home + "/config", home + "/deep/Documents"};
         fs::create_directories(native(folders.application + (row.velFilesBeside ? "/VelFiles" : "")));
         for (const auto& [folder, value] : {std::pair{folders.application, row.beside}, {folders.userConfiguration, row.inUsers}})
             if (value != "-")
                 writeFile(folder + "/" + support::ProfileFileName, "[VelInfo]\r\nPfadMessFile=" + value);
-        std::string expected = row.expected;
-        if (expected.starts_with("$app")) expected.replace(0, 4, folders.application);
-        if (expected.starts_with("$documents")) expected.replace(0, 10, folders.userDocuments);
+        const std::string expected = expanded(expanded(row.expected, "$app", folders.application), "$documents", folders.userDocuments);
         EXPECT_EQ(support::measurementFolder(folders), expected) << row.name;
         // VelFiles is made where it is named and nowhere else; the documents folder only when needed.
         EXPECT_EQ(isFolder(folders.application + "/VelFiles"), expected.starts_with(folders.application)) << row.name;
         EXPECT_EQ(isFolder(folders.userDocuments), expected.starts_with(folders.userDocuments)) << row.name;
     }
     // VelFiles is made one level deep only; a folder that cannot be made is no error.
-    const std::string folder = scratch.fresh();
+    const std::string folder = scratch / "one level";
     EXPECT_EQ(support::MessPfad(folder + "/a", ""), folder + "/a/VelFiles/");
     EXPECT_FALSE(isFolder(folder + "/a"));
-    EXPECT_FALSE(support::programFolders(folder + "/a").applicationWritable) << "a missing folder is nobody's to write in";
+    EXPECT_FALSE(support::programFolders(folder).applicationWritable) << "a missing folder is nobody's to write in";
+    fs::create_directories(native(folder));
     EXPECT_TRUE(support::programFolders(folder).applicationWritable);
     EXPECT_TRUE(support::programFolders(folder).userConfiguration.ends_with("/FileConverter"));
+    // The system names the user's folders and the program's own (where this test program is) whole, with '/'.
+    for (const std::string& named : {support::userFolders().configuration, support::userFolders().documents})
+        EXPECT_TRUE(native(named).is_absolute() && named.find('\\') == std::string::npos) << named;
+    EXPECT_TRUE(fs::exists(native(support::programFileFolder() + (OnWindows ? "/support_tests.exe" : "/support_tests"))));
 }
 
 }  // namespace

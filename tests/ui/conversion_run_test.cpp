@@ -26,7 +26,6 @@ public:
 
 class ConversionRunTest : public ::testing::Test {
 protected:
-    // UTF-8, as the dialogs name files.
     std::string path(const QString& name) const { return dir.filePath(name).toStdString(); }
 
     QTemporaryDir dir;
