@@ -3,13 +3,13 @@
 #include "fuzz_check.h"
 #include "support/window/file_dialog.h"
 #include "support/window/path_split.h"
+#include "support/window/text_positions.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -19,15 +19,15 @@ using fuzz::require;
 // Answers each showing with the next scripted name, and cancels once the script is used up.
 class ScriptedDialog : public support::FileDialogControl {
 public:
-    explicit ScriptedDialog(std::vector<QString> script) : script_(std::move(script)) {}
+    explicit ScriptedDialog(std::vector<std::string> script) : script_(std::move(script)) {}
     int shown = 0;
 
-    void setDialogTitle(const QString&) override {}
-    void setFileName(const QString& name) override { fileName_ = name; }
-    QString fileName() const override { return fileName_; }
-    void setInitialDirectory(const QString&) override {}
-    void setDefaultExtension(const QString&) override {}
-    void setFilter(const QString&) override {}
+    void setDialogTitle(const std::string&) override {}
+    void setFileName(const std::string& name) override { fileName_ = name; }
+    std::string fileName() const override { return fileName_; }
+    void setInitialDirectory(const std::string&) override {}
+    void setDefaultExtension(const std::string&) override {}
+    void setFilter(const std::string&) override {}
     void setFlags(std::uint32_t) override {}
     bool showOpen() override { return show(); }
     bool showSave() override { return show(); }
@@ -43,51 +43,57 @@ private:
         fileName_ = script_[static_cast<std::size_t>(shown++)];
         return true;
     }
-    std::vector<QString> script_;
-    QString fileName_;
+    std::vector<std::string> script_;
+    std::string fileName_;
 };
 
-bool isSeparator(QChar c) { return c == u'/' || c == u'\\'; }
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
-void checkSplit(const QString& path)
+// The position (1-based, 0 when absent) of the byte at offset, counted as the program counts.
+std::size_t positionOf(const std::string& text, std::size_t offset)
 {
-    const std::optional<support::PathParts> split = support::PfadZerlegen(path);
-    const qsizetype colon = path.indexOf(u':');
-    const qsizetype separator = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-    require(split.has_value() == (colon < 32766 && separator < 32766),
-            "only a ':' or separator past position 32766 overflows");
-    if (!split) return;
-    require(split->drive == (colon < 0 ? QString() : path.left(colon + 1)), "the drive ends at the first ':'");
-    require(split->fileName.size() <= 128 && !split->fileName.contains(u'/') && !split->fileName.contains(u'\\'),
-            "a file name is short and holds no separator");
-    // Drive, directory and name are pieces of the path in order; only one separator between folder and name drops out.
-    const QString head = split->drive + split->directory;
-    require(path.startsWith(head), "drive and directory start the path");
-    QStringView rest = QStringView(path).sliced(head.size());
-    if (!rest.startsWith(split->fileName) && !rest.isEmpty() && isSeparator(rest.front())) rest = rest.sliced(1);
-    require(rest.startsWith(split->fileName), "the file name follows the directory");
+    return offset == std::string::npos ? 0 : support::unitCount(std::string_view(text).substr(0, offset)) + 1;
 }
 
-void checkDialog(const QString& startPath, const QString& filter, std::vector<QString> choices)
+void checkSplit(const std::string& path)
 {
-    const std::optional<QString> extension = support::FilterExtension(filter.isEmpty() ? QStringLiteral("*.*") : filter);
+    const std::optional<support::PathParts> split = support::PfadZerlegen(path);
+    const std::size_t colon = path.find(':');
+    const std::size_t separator = path.find_last_of("/\\");
+    require(split.has_value() == (positionOf(path, colon) < 32767 && positionOf(path, separator) < 32767),
+            "only a ':' or separator at position 32767 or beyond overflows");
+    if (!split) return;
+    require(split->drive == (colon == std::string::npos ? split->drive : path.substr(0, colon + 1)),
+            "the drive ends at the first ':'");
+    require(support::unitCount(split->fileName) <= 128 && split->fileName.find_first_of("/\\") == std::string::npos,
+            "a file name is short and holds no separator");
+    // Drive, directory and name are pieces of the path in order; only one separator between folder and name drops out.
+    const std::string head = colon == std::string::npos ? split->directory : split->drive + split->directory;
+    require(path.starts_with(head), "drive and directory start the path");
+    std::string_view rest = std::string_view(path).substr(head.size());
+    if (!rest.starts_with(split->fileName) && !rest.empty() && isSeparator(rest.front())) rest.remove_prefix(1);
+    require(rest.starts_with(split->fileName), "the file name follows the directory");
+}
+
+void checkDialog(const std::string& startPath, const std::string& filter, const std::vector<std::string>& choices)
+{
+    const std::optional<std::string> extension = support::FilterExtension(filter.empty() ? "*.*" : filter);
     ScriptedDialog dialog(choices);
-    const QString chosen = support::DateiDialog(dialog, startPath, filter, QStringLiteral("T"), 1);
-    require(chosen.isEmpty() || (dialog.shown >= 1 && chosen == choices[static_cast<std::size_t>(dialog.shown - 1)]),
+    const std::string chosen = support::DateiDialog(dialog, startPath, filter, "T", 1);
+    require(chosen.empty() || (dialog.shown >= 1 && chosen == choices[static_cast<std::size_t>(dialog.shown - 1)]),
             "the routine returns the last name chosen, or nothing");
-    if (chosen.isEmpty() || !extension) return;
-    QString wanted = *extension;
-    if (wanted == u"?") {
-        QStringView trimmed = chosen;
-        while (trimmed.endsWith(u' ')) trimmed.chop(1);
-        wanted = trimmed.back();
-    }
-    // In the name part, without its trailing blanks, the first "." + extension leaves one character after the ".".
-    QStringView name = QStringView(chosen).sliced(std::max(chosen.lastIndexOf(u'/'), chosen.lastIndexOf(u'\\')) + 1);
-    while (name.endsWith(u' ')) name.chop(1);
-    while (wanted.endsWith(u' ')) wanted.chop(1);
-    const qsizetype found = name.indexOf(QStringLiteral(".") + wanted);
-    require(found >= 0 && name.size() - found == 2, "an accepted name carries the extension");
+    if (chosen.empty() || !extension) return;
+    const auto trimmed = [](std::string_view text) {
+        while (text.ends_with(' ')) text.remove_suffix(1);
+        return text;
+    };
+    const std::string wanted(*extension == "?" ? support::lastCharacter(trimmed(chosen)) : trimmed(*extension));
+    // In the name part, without its trailing blanks, the first "." + extension leaves one position after the ".".
+    const std::size_t separator = chosen.find_last_of("/\\");
+    const std::string_view name = trimmed(std::string_view(chosen).substr(separator == std::string::npos ? 0 : separator + 1));
+    const std::size_t found = support::findWhole(name, "." + std::string(trimmed(wanted)));
+    require(found != std::string::npos && support::unitCount(name.substr(found + 1)) == 1,
+            "an accepted name carries the extension");
 }
 
 }  // namespace
@@ -98,27 +104,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Taken from the end of the input, so that the texts at its start stay readable in the corpus.
     const auto layout = input.ConsumeIntegral<std::uint8_t>();
     const auto padding = input.ConsumeIntegralInRange<int>(0, 33000);
-    const auto text = [&] {
-        const std::string bytes = input.ConsumeRandomLengthString();
-        if ((layout & 1) == 0) return QString::fromUtf8(bytes);
-        // Raw UTF-16, lone surrogates included, as the window's texts may hold.
-        QString units(static_cast<qsizetype>(bytes.size() / 2), QChar());
-        std::memcpy(units.data(), bytes.data(), static_cast<std::size_t>(units.size()) * 2);
-        return units;
-    };
-    QString startPath = text();
-    QString filter = text();
-    std::vector<QString> choices;
-    while (choices.size() < 6 && input.remaining_bytes() > 0) choices.push_back(text());
+    // Raw bytes: UTF-8 with characters beyond the Basic Multilingual Plane, or bytes that are no UTF-8.
+    std::string startPath = input.ConsumeRandomLengthString();
+    std::string filter = input.ConsumeRandomLengthString();
+    std::vector<std::string> choices;
+    while (choices.size() < 6 && input.remaining_bytes() > 0) choices.push_back(input.ConsumeRandomLengthString());
 
-    // A run of 'x' before or after one of the texts carries its characters to the 16-bit limits.
-    const QString pad(padding, u'x');
+    // A run of 'x' (or of characters counting two positions) before or after one of the texts carries
+    // its characters to the 16-bit limits.
+    std::string pad(static_cast<std::size_t>(padding), 'x');
+    if ((layout & 1) != 0) {
+        pad.clear();
+        for (int pair = 0; pair < padding / 2; ++pair) pad += "\U0001F600";
+    }
     const std::size_t padded = (layout >> 2) % (2 + choices.size());
-    QString& stretched = padded == 0 ? startPath : padded == 1 ? filter : choices[padded - 2];
+    std::string& stretched = padded == 0 ? startPath : padded == 1 ? filter : choices[padded - 2];
     stretched = (layout & 2) != 0 ? pad + stretched : stretched + pad;
 
     checkSplit(startPath);
-    for (const QString& choice : choices) checkSplit(choice);
+    for (const std::string& choice : choices) checkSplit(choice);
     checkDialog(startPath, filter, choices);
     return 0;
 }

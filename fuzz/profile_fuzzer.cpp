@@ -2,25 +2,23 @@
 // value written under such names read back.
 #include "fuzz_check.h"
 #include "support/window/profile.h"
+#include "support/window/text_positions.h"
 #include "support/engine/windows1252.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
+#include <string>
 
 namespace {
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
-
-QByteArray codePage(const QString& text) { return QByteArray::fromStdString(support::toWindows1252(text.toStdString())); }
-
-QString decoded(std::string_view bytes) { return QString::fromStdString(support::fromWindows1252(bytes)); }
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Text the reader takes as it stands: one line, no blanks at its ends, every character in the code page.
-bool plain(const QString& text)
+bool plain(const std::string& text)
 {
-    return !text.contains(u'\n') && !text.contains(u'\r') && (text.isEmpty() || (!isBlank(text.front()) && !isBlank(text.back())))
-           && decoded(codePage(text).toStdString()) == text;
+    return text.find_first_of("\r\n") == std::string::npos && (text.empty() || (!isBlank(text.front()) && !isBlank(text.back())))
+           && support::fromWindows1252(support::toWindows1252(text)) == text;
 }
 
 }  // namespace
@@ -28,27 +26,28 @@ bool plain(const QString& text)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     FuzzedDataProvider input(data, size);
-    // Names, default and value as the window holds them; the profile as the bytes on disk.
-    const QString section = QString::fromUtf8(input.ConsumeRandomLengthString(40));
-    const QString key = QString::fromUtf8(input.ConsumeRandomLengthString(40));
-    const QString fallback = QString::fromUtf8(input.ConsumeRandomLengthString(400));
-    const QString written = QString::fromUtf8(input.ConsumeRandomLengthString(400));
+    // Names, default and value as the window holds them (UTF-8, or bytes that are none); the profile
+    // as the bytes on disk.
+    const std::string section = input.ConsumeRandomLengthString(40);
+    const std::string key = input.ConsumeRandomLengthString(40);
+    const std::string fallback = input.ConsumeRandomLengthString(400);
+    const std::string written = input.ConsumeRandomLengthString(400);
     const std::string text = input.ConsumeRemainingBytesAsString();
 
-    const QString value = support::readProfileValue(QByteArrayView(text), section, key, fallback);
-    fuzz::require(value.size() <= 254, "a value fits the 255-character reading buffer");
+    const std::string value = support::readProfileValue(text, section, key, fallback);
+    fuzz::require(support::unitCount(value) <= 254, "a value fits the 255-character reading buffer");
     // A value is always a piece of one line of the profile, or the default.
-    const bool fromProfile = decoded(text).contains(value) && !value.contains(u'\n');
-    fuzz::require(value == fallback.left(254) || fromProfile, "a value is one line's piece of the profile or the default");
+    const bool fromProfile = support::fromWindows1252(text).find(value) != std::string::npos && value.find('\n') == std::string::npos;
+    fuzz::require(value == support::firstUnits(fallback, 254) || fromProfile,
+                  "a value is one line's piece of the profile or the default");
 
     // Written as the first section of a profile, a plain value comes back whatever follows it.
     const bool quoted = written.size() >= 2 && written.front() == written.back()
-                        && (written.front() == u'"' || written.front() == u'\'');
-    if (!section.isEmpty() && !section.contains(u']') && plain(section) && !key.isEmpty() && !key.contains(u'=')
-        && !key.startsWith(u'[') && plain(key) && plain(written) && !quoted) {
-        const QByteArray profile = codePage(QStringLiteral("[%1]\r\n%2=%3\r\n").arg(section, key, written))
-                                   + QByteArray::fromStdString(text);
-        fuzz::require(support::readProfileValue(profile, section, key, fallback) == written.left(254),
+                        && (written.front() == '"' || written.front() == '\'');
+    if (!section.empty() && section.find(']') == std::string::npos && plain(section) && !key.empty()
+        && key.find('=') == std::string::npos && !key.starts_with('[') && plain(key) && plain(written) && !quoted) {
+        const std::string profile = support::toWindows1252("[" + section + "]\r\n" + key + "=" + written + "\r\n") + text;
+        fuzz::require(support::readProfileValue(profile, section, key, fallback) == support::firstUnits(written, 254),
                       "a value written under a section and key is read back");
     }
     return 0;

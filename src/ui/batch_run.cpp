@@ -167,7 +167,7 @@ bool BatchRun::convertMany(const QStringList& paths)
     ProgressRelay relay(prompts_, commonFolder(sources), summary);
     batch::BatchSession session(std::move(sources), {.recursive = true, .measurementFilesOnly = true, .nameList = std::nullopt}, relay);
     if (session.anySource()) {
-        const QString folder = prompts_.targetFolder(measurementFolder_());
+        const QString folder = prompts_.targetFolder(QString::fromStdString(measurementFolder_()));
         if (folder.isEmpty()) return false;
         // Walking a large tree and looking at each target take a while, on a network folder above all.
         std::size_t existing = 0;

@@ -20,10 +20,10 @@ constexpr std::int16_t OpenDialog = 1;
 constexpr std::int16_t SaveDialog = 0;
 
 // The name part of the path the old record stored, which may be a Windows path.
-QString storedFileNamePart(const records::Text<75>& storedName)
+std::string storedFileNamePart(const records::Text<75>& storedName)
 {
     const std::string_view bytes(storedName.bytes.data(), storedName.bytes.size());
-    const QString path = QString::fromStdString(support::fromWindows1252(support::withoutTrailingBlanks(bytes)));
+    const std::string path = support::fromWindows1252(support::withoutTrailingBlanks(bytes));
     // 75 characters never overflow a 16-bit position.
     return support::PfadZerlegen(path).value_or(support::PathParts{}).fileName;
 }
@@ -33,7 +33,7 @@ QString storedFileNamePart(const records::Text<75>& storedName)
 FolderLookup profileMeasurementFolder(const QString& applicationFolder)
 {
     // The folders are looked at afresh too: a profile put beside the program while it runs counts.
-    return [applicationFolder] { return support::measurementFolder(support::programFolders(applicationFolder)); };
+    return [folder = applicationFolder.toStdString()] { return support::measurementFolder(support::programFolders(folder)); };
 }
 
 ConversionRun::ConversionRun(engine::ConversionPipeline& pipeline, support::FileDialogControl& dialog,
@@ -46,14 +46,14 @@ ConversionRun::ConversionRun(engine::ConversionPipeline& pipeline, support::File
 bool ConversionRun::DateiOeffnen()
 {
     beep_();
-    const QString chosen = support::DateiDialog(dialog_, measurementFolder_(), QString::fromLatin1(OpenFilter),
-                                                QStringLiteral("Open File"), OpenDialog);
-    return !chosen.isEmpty() && load(chosen);
+    // The dialog's UTF-8 name is the system's name for the file: Qt names files in UTF-8 here.
+    const std::string chosen = support::DateiDialog(dialog_, measurementFolder_(), OpenFilter, "Open File", OpenDialog);
+    return !chosen.empty() && load(chosen);
 }
 
-bool ConversionRun::load(const QString& source)
+bool ConversionRun::load(const std::string& source)
 {
-    if (const std::optional<engine::Failure> failure = pipeline_.load(QFile::encodeName(source).toStdString())) {
+    if (const std::optional<engine::Failure> failure = pipeline_.load(source)) {
         warnings_.present(*failure);
         return false;
     }
@@ -62,13 +62,12 @@ bool ConversionRun::load(const QString& source)
 
 bool ConversionRun::DateiSpeichernUnter()
 {
-    const QString folder = measurementFolder_();
-    const QString filter =
-        QString::fromLatin1(SaveFilterHead) + storedFileNamePart(pipeline_.converted().Info.FileInfo.FileName);
-    const QString chosen = support::DateiDialog(dialog_, folder, filter, QStringLiteral("Save File"), SaveDialog);
-    if (chosen.isEmpty())
+    const std::string folder = measurementFolder_();
+    const std::string filter = SaveFilterHead + storedFileNamePart(pipeline_.converted().Info.FileInfo.FileName);
+    const std::string chosen = support::DateiDialog(dialog_, folder, filter, "Save File", SaveDialog);
+    if (chosen.empty())
         return false;
-    const engine::ConversionResult saved = pipeline_.save(QFile::encodeName(chosen).toStdString());
+    const engine::ConversionResult saved = pipeline_.save(chosen);
     if (saved.failure)
         warnings_.present(*saved.failure);
     return saved.status == engine::ConversionResult::Converted;
@@ -81,7 +80,7 @@ void ConversionRun::convertOneFile(RunView& view)
 
 void ConversionRun::convertOneFile(RunView& view, const QString& source)
 {
-    run(view, [this, &source] { return load(source); });
+    run(view, [this, &source] { return load(QFile::encodeName(source).toStdString()); });
 }
 
 void ConversionRun::run(RunView& view, const std::function<bool()>& open)

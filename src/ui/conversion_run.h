@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <functional>
+#include <string>
 
 namespace ui {
 
@@ -28,9 +29,9 @@ public:
     virtual void present(const engine::Failure& failure) = 0;
 };
 
-// The folder the file dialogs start in; asked afresh before every dialog, so that a profile
-// edited while the program runs takes effect at the next dialog.
-using FolderLookup = std::function<QString()>;
+// The folder the file dialogs start in, UTF-8 as the dialog routine takes it; asked afresh before
+// every dialog, so that a profile edited while the program runs takes effect at the next dialog.
+using FolderLookup = std::function<std::string()>;
 
 // PfadMessFile of the profile file, or the VelFiles folder made where it goes: both beside the
 // program in applicationFolder for a portable copy, in the user's folders for an installed program.
@@ -57,8 +58,8 @@ public:
     void convertOneFile(RunView& view, const QString& source);
 
 private:
-    // Loads and converts source; a failure goes to the warning box.
-    bool load(const QString& source);
+    // Loads and converts source (the system's name for it); a failure goes to the warning box.
+    bool load(const std::string& source);
     void run(RunView& view, const std::function<bool()>& open);
 
     engine::ConversionPipeline& pipeline_;

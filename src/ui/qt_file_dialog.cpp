@@ -55,12 +55,12 @@ QStringList qtNameFilters(const QString& filter)
 
 QtFileDialog::QtFileDialog(QWidget* parent) : parent_(parent) {}
 
-void QtFileDialog::setDialogTitle(const QString& title) { title_ = title; }
-void QtFileDialog::setFileName(const QString& name) { fileName_ = name; }
-QString QtFileDialog::fileName() const { return fileName_; }
-void QtFileDialog::setInitialDirectory(const QString& directory) { initialDirectory_ = directory; }
-void QtFileDialog::setDefaultExtension(const QString& extension) { defaultExtension_ = extension; }
-void QtFileDialog::setFilter(const QString& filter) { filter_ = filter; }
+void QtFileDialog::setDialogTitle(const std::string& title) { title_ = QString::fromStdString(title); }
+void QtFileDialog::setFileName(const std::string& name) { fileName_ = QString::fromStdString(name); }
+std::string QtFileDialog::fileName() const { return fileName_.toStdString(); }
+void QtFileDialog::setInitialDirectory(const std::string& directory) { initialDirectory_ = QString::fromStdString(directory); }
+void QtFileDialog::setDefaultExtension(const std::string& extension) { defaultExtension_ = QString::fromStdString(extension); }
+void QtFileDialog::setFilter(const std::string& filter) { filter_ = QString::fromStdString(filter); }
 void QtFileDialog::setFlags(std::uint32_t flags) { flags_ = flags; }
 bool QtFileDialog::showOpen() { return show(false); }
 bool QtFileDialog::showSave() { return show(true); }

@@ -16,12 +16,13 @@ class QtFileDialog : public support::FileDialogControl {
 public:
     explicit QtFileDialog(QWidget* parent);
 
-    void setDialogTitle(const QString& title) override;
-    void setFileName(const QString& name) override;
-    QString fileName() const override;
-    void setInitialDirectory(const QString& directory) override;
-    void setDefaultExtension(const QString& extension) override;
-    void setFilter(const QString& filter) override;
+    // UTF-8 texts of the dialog routine, held as Qt's texts in between.
+    void setDialogTitle(const std::string& title) override;
+    void setFileName(const std::string& name) override;
+    std::string fileName() const override;
+    void setInitialDirectory(const std::string& directory) override;
+    void setDefaultExtension(const std::string& extension) override;
+    void setFilter(const std::string& filter) override;
     void setFlags(std::uint32_t flags) override;
     bool showOpen() override;
     bool showSave() override;

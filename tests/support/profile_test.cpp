@@ -1,51 +1,82 @@
-// Profile reading as Windows reads profile files, and the folder the dialogs start in.
+// Profile reading as Windows reads profile files, the user's folders, and the folder the dialogs start in.
 #include "support/window/profile.h"
-#include "../engine/old_file_fixture.h"
+#include "support/window/xdg_folders.h"
 
-#include <QDir>
-#include <QFile>
-#include <QScopeGuard>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
 
 namespace {
 
-using namespace Qt::StringLiterals;
+namespace fs = std::filesystem;
 
 TEST(ProfileReader, ReadsValuesAsWindowsDoes)
 {
-    const struct { QByteArray text; QString value; } cases[] = {
+    const struct { std::string text, value; } cases[] = {
         {"[velinfo]\r\npfadmessfile=D:\\Mess\\a,b\r\n", R"(D:\Mess\a,b)"},
         {" [ VelInfo ] \n\t PfadMessFile \t=\t C:\\x y \t\n", R"(C:\x y)"},
         {"[VelInfo]\nPfadMessFile=\" C:\\x \"\n", R"( C:\x )"},
         {"[VelInfo]\nPfadMessFile=''x''\n", "'x'"},
         {"[VelInfo]\nPfadMessFile=\"x'\n", "\"x'"},
-        {"[VelInfo]\nPfadMessFile=M\xE4\xDF\xA0\x80\n", u"M\u00E4\u00DF\u00A0\u20AC"_s},
+        {"[VelInfo]\nPfadMessFile=M\xE4\xDF\xA0\x80\n", "M\u00E4\u00DF\u00A0\u20AC"},
         {"[VelInfo]\nPfadMessFile==a\nPfadMessFile=2\n", "=a"},
         {"[VelInfo]\nOther=1\n[VelInfo]\nPfadMessFile=2\n", "default"},
         {"PfadMessFile=1\n[Other]\nPfadMessFile=1\n[VelInfo]\nPfadMessFile\n", "default"},
-        {"[VelInfo]\nPfadMessFile=" + QByteArray(300, 'v'), QString(254, u'v')},
+        {"[VelInfo]\nPfadMessFile=" + std::string(300, 'v'), std::string(254, 'v')},
     };
     for (const auto& row : cases)
-        EXPECT_EQ(support::readProfileValue(row.text, "VelInfo", "PfadMessFile", "default").toStdString(),
-                  row.value.toStdString()) << row.text.toStdString();
-    EXPECT_EQ(support::readProfileValue("", "VelInfo", "PfadMessFile", QString(300, u'd')), QString(254, u'd'));
+        EXPECT_EQ(support::readProfileValue(row.text, "VelInfo", "PfadMessFile", "default"), row.value) << row.text;
+    EXPECT_EQ(support::readProfileValue("", "VelInfo", "PfadMessFile", std::string(300, 'd')), std::string(254, 'd'));
     EXPECT_EQ(support::ProfilLesen("/nonexistent", support::ProfileFileName, "VelInfo", "PfadMessFile", "d"), "d");
+}
+
+const bool OnWindows = fs::path::preferred_separator == '\\';
+fs::path native(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+bool isFolder(const std::string& path) { return fs::is_directory(native(path)); }
+void writeFile(const std::string& path, const std::string& text)
+{
+    fs::create_directories(native(path).parent_path());
+    std::ofstream(native(path), std::ios::binary) << text;
+}
+// text with its leading token replaced by folder.
+std::string expanded(std::string text, std::string_view token, const std::string& folder)
+{
+    return text.starts_with(token) ? text.replace(0, token.size(), folder) : text;
+}
+
+// Folders of the test's own (tests run in parallel) under one removed at the end, UTF-8 with '/' between their parts.
+const struct Scratch {
+    fs::path root = fs::temp_directory_path() / ("window-support-" + std::to_string(std::random_device{}()));
+    ~Scratch() { std::error_code ignored; fs::remove_all(root, ignored); }
+    std::string operator/(const std::string& name) const { const auto path = (root / native(name)).generic_u8string(); return {path.begin(), path.end()}; }
+} scratch;
+
+TEST(UserFolders, FollowTheXdgRulesOnPosix)
+{
+    if (OnWindows) GTEST_SKIP() << "the XDG rules are POSIX's, where an absolute folder starts with '/'";
+    const std::string home = scratch / "xdg";
+    // $XDG_CONFIG_HOME and the documents folder user-dirs.dirs in it names ("-": no such file).
+    const struct { std::string configHome, userDirs, configuration, documents; } rows[] = {
+        {"relative/cfg", "-", "$/.config", "$/Documents"},
+        {"$/cfg", "XDG_DESKTOP_DIR=\"$HOME/Desk\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dok\"\n", "$/cfg", "$/Dok"},
+        {"$/abs", "XDG_DOCUMENTS_DIR=\"/srv/docs\"\n", "$/abs", "/srv/docs"},
+    };
+    for (const auto& row : rows) {
+        if (row.userDirs != "-")
+            writeFile(expanded(row.configHome, "$", home) + "/user-dirs.dirs", row.userDirs);
+        const support::UserFolders folders = support::xdgUserFolders(home, expanded(row.configHome, "$", home));
+        EXPECT_EQ(folders.configuration, expanded(row.configuration, "$", home)) << row.configHome;
+        EXPECT_EQ(folders.documents, expanded(row.documents, "$", home)) << row.configHome;
+    }
 }
 
 TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers)
 {
-    // Test mode keeps the configuration folder apart; the documents folder is always the one in HOME.
-    QStandardPaths::setTestModeEnabled(true);
-    const auto restore = qScopeGuard([home = qgetenv("HOME")] { qputenv("HOME", home), QStandardPaths::setTestModeEnabled(false); });
-    const auto writeProfile = [](const QString& folder, const QByteArray& value) {
-        if (value != "-" && QDir().mkpath(folder))
-            fixtures::writeFile(QDir(folder).filePath(support::ProfileFileName), "[VelInfo]\r\nPfadMessFile=" + value);
-    };
     // PfadMessFile beside the program and in the user's folder ("-": no profile there); $app and
     // $documents stand for the program's and the user's documents folder.
-    const struct { const char* name; bool writable; QByteArray beside, inUsers; bool velFilesBeside; QString expected; } rows[] = {
+    const struct { const char* name; bool writable; std::string beside, inUsers; bool velFilesBeside; std::string expected; } rows[] = {
         {"portable, no profile", true, "-", "-", false, "$app/VelFiles/"},
         {"portable profile wins", true, "C:\\Beside", "C:\\User", false, R"(C:\Beside)"},
         {"portable copy without its own profile", true, "-", "C:\\User", false, R"(C:\User)"},
@@ -56,29 +87,31 @@ TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers
         {"read-only copy with its VelFiles", false, "-", "-", true, "$app/VelFiles/"},
     };
     for (const auto& row : rows) {
-        QTemporaryDir home;
-        qputenv("HOME", QFile::encodeName(home.path()));
-        support::ProgramFolders folders = support::programFolders(home.filePath("app"));
-        EXPECT_EQ(folders.userConfiguration, home.filePath(".qttest/config/FileConverter"));
-        EXPECT_EQ(folders.userDocuments, home.filePath("Documents"));
-        EXPECT_FALSE(folders.applicationWritable) << "a missing folder is nobody's to write in";
-        QDir().mkpath(folders.application + (row.velFilesBeside ? "/VelFiles" : ""));
-        EXPECT_TRUE(support::programFolders(folders.application).applicationWritable);
-        writeProfile(folders.application, row.beside);
-        writeProfile(folders.userConfiguration, row.inUsers);
-
+        const std::string home = scratch / row.name;
         // Tests run as root, for whom every folder is writable: the answer is set here instead.
-        folders.applicationWritable = row.writable;
-        const QString expected = QString(row.expected).replace("$app", folders.application).replace("$documents", folders.userDocuments);
+        const support::ProgramFolders folders{home + "/app", row.writable, home + "/config", home + "/deep/Documents"};
+        fs::create_directories(native(folders.application + (row.velFilesBeside ? "/VelFiles" : "")));
+        for (const auto& [folder, value] : {std::pair{folders.application, row.beside}, {folders.userConfiguration, row.inUsers}})
+            if (value != "-")
+                writeFile(folder + "/" + support::ProfileFileName, "[VelInfo]\r\nPfadMessFile=" + value);
+        const std::string expected = expanded(expanded(row.expected, "$app", folders.application), "$documents", folders.userDocuments);
         EXPECT_EQ(support::measurementFolder(folders), expected) << row.name;
         // VelFiles is made where it is named and nowhere else; the documents folder only when needed.
-        EXPECT_EQ(QDir(folders.application + "/VelFiles").exists(), expected.startsWith(folders.application)) << row.name;
-        EXPECT_EQ(QDir(folders.userDocuments).exists(), expected.startsWith(folders.userDocuments)) << row.name;
+        EXPECT_EQ(isFolder(folders.application + "/VelFiles"), expected.starts_with(folders.application)) << row.name;
+        EXPECT_EQ(isFolder(folders.userDocuments), expected.starts_with(folders.userDocuments)) << row.name;
     }
     // VelFiles is made one level deep only; a folder that cannot be made is no error.
-    QTemporaryDir folder;
-    EXPECT_EQ(support::MessPfad(folder.filePath("a"), ""), folder.filePath("a/VelFiles/"));
-    EXPECT_FALSE(QDir(folder.filePath("a")).exists());
+    const std::string folder = scratch / "one level";
+    EXPECT_EQ(support::MessPfad(folder + "/a", ""), folder + "/a/VelFiles/");
+    EXPECT_FALSE(isFolder(folder + "/a"));
+    EXPECT_FALSE(support::programFolders(folder).applicationWritable) << "a missing folder is nobody's to write in";
+    fs::create_directories(native(folder));
+    EXPECT_TRUE(support::programFolders(folder).applicationWritable);
+    EXPECT_TRUE(support::programFolders(folder).userConfiguration.ends_with("/FileConverter"));
+    // The system names the user's folders and the program's own (where this test program is) whole, with '/'.
+    for (const std::string& named : {support::userFolders().configuration, support::userFolders().documents})
+        EXPECT_TRUE(native(named).is_absolute() && named.find('\\') == std::string::npos) << named;
+    EXPECT_TRUE(fs::exists(native(support::programFileFolder() + (OnWindows ? "/support_tests.exe" : "/support_tests"))));
 }
 
 }  // namespace

@@ -25,7 +25,8 @@ protected:
     QString runDialog(const QString& start, const QString& filter, std::int16_t openFlag, std::vector<ModalScript::Step> steps)
     {
         ModalScript script(steps);
-        const QString chosen = support::DateiDialog(adapter, start, filter, "Title", openFlag);
+        const QString chosen = QString::fromStdString(
+            support::DateiDialog(adapter, start.toStdString(), filter.toStdString(), "Title", openFlag));
         EXPECT_EQ(script.taken, steps.size());
         EXPECT_EQ(script.unscripted, 0);
         return chosen;

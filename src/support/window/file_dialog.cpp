@@ -2,16 +2,10 @@
 #include "support/window/file_dialog.h"
 
 #include "support/window/path_split.h"
-
-#include <QStringView>
-#include <algorithm>
-#include <limits>
+#include "support/window/text_positions.h"
 
 namespace support {
 namespace {
-
-// Text positions are 1-based 16-bit numbers.
-constexpr qsizetype LastPosition = std::numeric_limits<std::int16_t>::max();
 
 constexpr std::uint32_t OpenFlags =
     dialog_flags::HideReadOnly | dialog_flags::PathMustExist | dialog_flags::FileMustExist;
@@ -20,45 +14,52 @@ constexpr std::uint32_t SaveFlags =
     dialog_flags::OverwritePrompt | dialog_flags::HideReadOnly | dialog_flags::PathMustExist;
 
 // Names lose the blanks at their end, as the engine takes them (spaces only).
-QStringView withoutTrailingBlanks(QStringView name)
+std::string_view withoutTrailingBlanks(std::string_view name)
 {
-    while (name.endsWith(u' ')) name.chop(1);
+    while (name.ends_with(' ')) name.remove_suffix(1);
     return name;
 }
 
-QStringView fileNamePart(QStringView path)
+std::string_view fileNamePart(std::string_view path)
 {
-    return path.sliced(std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/')) + 1);
+    const std::size_t separator = path.find_last_of("\\/");
+    return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }
 
 // The extension position before it is held in 16 bits; -1 when the extension does not occur, so
 // that a name without it is refused rather than accepted when it happens to be one character long.
-qsizetype unboundedExtensionPosition(const QString& chosenPath, const QString& defaultExtension)
+long long unboundedExtensionPosition(std::string_view chosenPath, const std::string& defaultExtension)
 {
     // The name part only: a folder such as "Data.Gx" must not decide the test.
-    const QStringView name = withoutTrailingBlanks(fileNamePart(chosenPath));
-    const QString extension = QStringLiteral(".") + defaultExtension;
-    const qsizetype found = name.indexOf(withoutTrailingBlanks(extension));
-    return found < 0 ? -1 : name.size() - (found + 1);
+    const std::string_view name = withoutTrailingBlanks(fileNamePart(chosenPath));
+    const std::string extension = "." + defaultExtension;
+    const std::size_t found = findWhole(name, withoutTrailingBlanks(extension));
+    if (found == std::string_view::npos)
+        return -1;
+    return static_cast<long long>(unitCount(name)) - static_cast<long long>(unitCount(name.substr(0, found)) + 1);
 }
 
 }  // namespace
 
-std::optional<QString> FilterExtension(const QString& filter)
+std::optional<std::string> FilterExtension(std::string_view filter)
 {
-    if (filter.size() > LastPosition)
+    const std::size_t length = unitCount(filter);
+    if (length > LastPosition)
         return std::nullopt;
-    const qsizetype dot = filter.indexOf(u'.') + 1;
+    // '.' is one byte, never part of a longer character.
+    const std::size_t dotByte = filter.find('.');
+    const std::size_t dot = dotByte == std::string_view::npos ? 0 : unitCount(filter.substr(0, dotByte)) + 1;
     // The scan counts positions in 16 bits: ending it at or after position 32767 overflows.
-    if ((dot == 0 && filter.size() == LastPosition) || dot == LastPosition)
+    if ((dot == 0 && length == LastPosition) || dot == LastPosition)
         return std::nullopt;
     if (dot == 0)
-        return QStringLiteral("?");
-    return filter.mid(dot, 1);
+        return "?";
+    const std::string_view rest = filter.substr(dotByte + 1);
+    return std::string(rest.substr(0, firstCharacter(rest).bytes));
 }
 
-QString DateiDialog(FileDialogControl& dialog, const QString& startPath, QString filter, QString title,
-                    std::int16_t openFlag)
+std::string DateiDialog(FileDialogControl& dialog, const std::string& startPath, std::string filter, std::string title,
+                        std::int16_t openFlag)
 {
     const bool opening = openFlag != 0;
     // A failing step does not stop its pass (the dialog is still shown), but it ends the loop with "".
@@ -66,15 +67,15 @@ QString DateiDialog(FileDialogControl& dialog, const QString& startPath, QString
     bool accepted = false;
     do {
         const std::optional<PathParts> start = PfadZerlegen(startPath);
-        if (filter.isEmpty())
-            filter = QStringLiteral("*.*");
-        if (title.isEmpty())
-            title = QStringLiteral("Dateiauswahl");
-        const std::optional<QString> filterExtension = FilterExtension(filter);
+        if (filter.empty())
+            filter = "*.*";
+        if (title.empty())
+            title = "Dateiauswahl";
+        const std::optional<std::string> filterExtension = FilterExtension(filter);
         failed = failed || !start || !filterExtension;
         // Overflowed values preset nothing; the pass still shows the dialog before it ends the loop.
         const PathParts presets = start.value_or(PathParts{});
-        QString defaultExtension = filterExtension.value_or(QString());
+        std::string defaultExtension = filterExtension.value_or(std::string());
 
         // Every pass presets everything again, so a refused choice is not carried over.
         dialog.setDialogTitle(title);
@@ -86,20 +87,20 @@ QString DateiDialog(FileDialogControl& dialog, const QString& startPath, QString
         const bool shown = opening ? dialog.showOpen() : dialog.showSave();
         failed = failed || !shown;
 
-        const QString chosen = dialog.fileName();
-        if (defaultExtension == u"?") {
+        const std::string chosen = dialog.fileName();
+        if (defaultExtension == "?") {
             // A filter without an extension takes the last character of the choice as its extension.
-            const QStringView chosenName = withoutTrailingBlanks(chosen);
-            if (chosenName.isEmpty())
+            const std::string_view chosenName = withoutTrailingBlanks(chosen);
+            if (chosenName.empty())
                 failed = true;  // a blank choice has no character to take
             else
-                defaultExtension = chosenName.back();
+                defaultExtension = lastCharacter(chosenName);
         }
-        const qsizetype position = unboundedExtensionPosition(chosen, defaultExtension);
-        failed = failed || position > LastPosition;
+        const long long position = unboundedExtensionPosition(chosen, defaultExtension);
+        failed = failed || position > static_cast<long long>(LastPosition);
         accepted = position == 1;
     } while (!failed && !accepted);
-    return failed ? QString() : dialog.fileName();
+    return failed ? std::string() : dialog.fileName();
 }
 
 }  // namespace support

@@ -1,53 +1,60 @@
 // Splits a path into drive, directory and file-name part by the program's own rules.
 #include "support/window/path_split.h"
 
-#include <QDir>
+#include "support/window/text_positions.h"
+
 #include <algorithm>
-#include <cstdint>
-#include <limits>
+#include <filesystem>
+#include <system_error>
 
 namespace support {
 namespace {
 
-// Positions are 1-based 16-bit numbers; a ':' or separator here leaves no room for the next position.
-constexpr qsizetype LastPosition = std::numeric_limits<std::int16_t>::max();
-constexpr qsizetype MaxFileNameLength = 128;
+constexpr std::size_t MaxFileNameLength = 128;
 
-bool isSeparator(QChar character)
+bool isSeparator(char character)
 {
-    return character == u'\\' || character == u'/';
+    return character == '\\' || character == '/';
 }
 
-QString currentDrive()
+// The drive of the current folder ("C:" on Windows). The standard library names none on a system
+// without drives, so that a ':' in a folder name there is not taken for one; nor is a share's name.
+std::string currentDrive()
 {
-#ifdef Q_OS_WIN
-    const QString current = QDir::currentPath();
-    return current.left(current.indexOf(u':') + 1);
-#else
-    // Folders here have no drive; a ':' in a folder name must not be taken for one.
-    return {};
-#endif
+    std::error_code error;
+    const std::u8string root = std::filesystem::current_path(error).root_name().u8string();
+    if (error || !root.ends_with(u8':')) return {};
+    return {root.begin(), root.end()};
+}
+
+// The 1-based position of the character at byteOffset, 0 for npos.
+std::size_t positionAt(std::string_view path, std::size_t byteOffset)
+{
+    return byteOffset == std::string_view::npos ? 0 : unitCount(path.substr(0, byteOffset)) + 1;
 }
 
 }  // namespace
 
-std::optional<PathParts> PfadZerlegen(const QString& path)
+std::optional<PathParts> PfadZerlegen(std::string_view path)
 {
-    // 1-based positions, 0 when absent, so that the arithmetic below reads as the rules count.
-    const qsizetype colon = path.indexOf(u':') + 1;
-    const qsizetype lastSeparator = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/')) + 1;
-    if (colon >= LastPosition || lastSeparator >= LastPosition)
+    // ':' and the separators are single bytes, never part of a longer character.
+    const std::size_t colonByte = path.find(':');
+    const std::size_t separatorByte = path.find_last_of("\\/");
+    if (positionAt(path, colonByte) >= LastPosition || positionAt(path, separatorByte) >= LastPosition)
         return std::nullopt;
 
+    // Byte offsets just past the ':' and the last separator, 0 when absent.
+    const std::size_t afterColon = colonByte == std::string_view::npos ? 0 : colonByte + 1;
+    const std::size_t afterSeparator = separatorByte == std::string_view::npos ? 0 : separatorByte + 1;
     PathParts parts;
-    parts.drive = colon > 0 ? path.left(colon) : currentDrive();
-    const qsizetype nameStart = std::max(colon, lastSeparator);
-    parts.fileName = path.mid(nameStart, MaxFileNameLength);
+    parts.drive = afterColon > 0 ? std::string(path.substr(0, afterColon)) : currentDrive();
+    const std::size_t nameStart = std::max(afterColon, afterSeparator);
+    parts.fileName = firstUnits(path.substr(nameStart), MaxFileNameLength);
     if (nameStart > 0) {
-        parts.directory = path.mid(colon, nameStart - colon);
+        parts.directory = path.substr(afterColon, nameStart - afterColon);
         // A lone separator is the root and stays.
         if (parts.directory.size() > 1 && isSeparator(parts.directory.back()))
-            parts.directory.chop(1);
+            parts.directory.pop_back();
     }
     return parts;
 }

@@ -1,155 +1,195 @@
 // Reads the program's profile settings and supplies the folder measurement files are looked for in.
 #include "support/window/profile.h"
 
+#include "engine/files/file_system.h"
 #include "support/engine/windows1252.h"
+#include "support/window/text_positions.h"
+#include "support/window/user_folders.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QStandardPaths>
-#include <QStringTokenizer>
 #include <algorithm>
+#include <limits>
 #include <optional>
+#include <variant>
 
 namespace support {
 namespace {
 
 // Values come back as they fit a 255-character reading buffer with its terminating zero.
-constexpr qsizetype MaxValueLength = 254;
+constexpr std::size_t MaxValueLength = 254;
 
 // The tool's folder among the user's configuration folders (~/.config/FileConverter).
 constexpr char ToolFolderName[] = "FileConverter";
 constexpr char DefaultFolderName[] = "VelFiles";
 
-// Spaces and tabs only: a no-break space (0xA0) at the end of a folder name belongs to the value.
-bool isBlank(QChar character)
+// Spaces and tabs only: a no-break space (U+00A0) at the end of a folder name belongs to the value.
+bool isBlank(char character)
 {
-    return character == u' ' || character == u'\t';
+    return character == ' ' || character == '\t';
 }
 
-QStringView withoutBlanks(QStringView text)
+std::string_view withoutBlanks(std::string_view text)
 {
-    while (!text.isEmpty() && isBlank(text.front()))
-        text = text.sliced(1);
-    while (!text.isEmpty() && isBlank(text.back()))
-        text.chop(1);
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
     return text;
 }
 
 // Quotes let a value keep blanks at its ends; only one matching pair around the whole value counts.
-QStringView withoutQuotes(QStringView value)
+std::string_view withoutQuotes(std::string_view value)
 {
     const bool quoted = value.size() >= 2 && value.front() == value.back()
-                        && (value.front() == u'"' || value.front() == u'\'');
-    return quoted ? value.sliced(1, value.size() - 2) : value;
+                        && (value.front() == '"' || value.front() == '\'');
+    return quoted ? value.substr(1, value.size() - 2) : value;
 }
 
 // The name of a "[name]" line; nullopt for any other line.
-std::optional<QStringView> sectionName(QStringView line)
+std::optional<std::string_view> sectionName(std::string_view line)
 {
-    if (!line.startsWith(u'['))
+    if (!line.starts_with('['))
         return std::nullopt;
-    const qsizetype closing = line.indexOf(u']');
-    return withoutBlanks(line.sliced(1, (closing < 0 ? line.size() : closing) - 1));
+    const std::size_t closing = line.find(']');
+    return withoutBlanks(line.substr(1, (closing == std::string_view::npos ? line.size() : closing) - 1));
 }
 
-bool sameName(QStringView name, const QString& wanted)
+// The small letter of a capital one among those of the code page the profile is written in (ASCII,
+// Latin-1, and Š, Œ, Ž, Ÿ), so that the names a profile can hold match in any case.
+char32_t folded(char32_t character)
 {
-    return name.compare(wanted, Qt::CaseInsensitive) == 0;
+    if ((character >= U'A' && character <= U'Z') || (character >= 0xC0 && character <= 0xDE && character != 0xD7))
+        return character + 0x20;
+    if (character == 0x160 || character == 0x152 || character == 0x17D)
+        return character + 1;
+    return character == 0x178 ? 0xFF : character;
+}
+
+bool sameName(std::string_view name, std::string_view wanted)
+{
+    Utf8Reader left(name), right(wanted);
+    while (!left.atEnd() && !right.atEnd())
+        if (folded(left.next()) != folded(right.next()))
+            return false;
+    return left.atEnd() && right.atEnd();
 }
 
 // A folder of nothing but spaces is no folder: the default one stands in for it.
-bool isGiven(const QString& configuredFolder)
+bool isGiven(const std::string& configuredFolder)
 {
-    return !std::ranges::all_of(configuredFolder, [](QChar character) { return character == u' '; });
+    return !std::ranges::all_of(configuredFolder, [](char character) { return character == ' '; });
 }
 
-QString messPfadIn(const ProgramFolders& folders, const QString& configuredFolder)
+// folder/name, as the program's folders are joined everywhere ('/' between, none doubled).
+std::string inFolder(const std::string& folder, std::string_view name)
 {
-    const QString parent = measurementParentFolder(folders);
+    if (folder.empty()) return std::string(name);
+    return folder.ends_with('/') ? folder + std::string(name) : folder + '/' + std::string(name);
+}
+
+bool isFolder(const std::string& path)
+{
+    return engine::systemFileSystem().status(path).kind == engine::FileStatus::Folder;
+}
+
+// Every missing folder on the way, as far as the user may make them; failures are the caller's to find.
+void makeFolders(const std::string& folder)
+{
+    if (folder.empty() || isFolder(folder)) return;
+    const std::string parent = engine::splitPath(folder).folder;
+    if (parent != folder && parent != ".") makeFolders(parent);
+    engine::systemFileSystem().makeFolder(folder);
+}
+
+std::string messPfadIn(const ProgramFolders& folders, const std::string& configuredFolder)
+{
+    const std::string parent = measurementParentFolder(folders);
     // A fresh account may have no documents folder yet; the application folder is never made.
     if (!isGiven(configuredFolder) && parent != folders.application)
-        QDir().mkpath(parent);
+        makeFolders(parent);
     return MessPfad(parent, configuredFolder);
 }
 
 }  // namespace
 
-QString readProfileValue(QByteArrayView profileText, const QString& section, const QString& key,
-                         const QString& defaultValue)
+std::string readProfileValue(std::string_view profileText, std::string_view section, std::string_view key,
+                             std::string_view defaultValue)
 {
-    const QString text = QString::fromStdString(
-        fromWindows1252(std::string_view(profileText.data(), static_cast<std::size_t>(profileText.size()))));
+    const std::string text = fromWindows1252(profileText);
     bool inSection = false;
-    for (QStringView line : QStringTokenizer(text, u'\n')) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
+    for (std::string_view rest = text; !rest.empty();) {
+        const std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
         line = withoutBlanks(line);
-        if (const std::optional<QStringView> name = sectionName(line)) {
+        if (const std::optional<std::string_view> name = sectionName(line)) {
             // The first matching section alone is searched.
             if (inSection)
                 break;
             inSection = sameName(*name, section);
             continue;
         }
-        const qsizetype equals = line.indexOf(u'=');
-        if (!inSection || equals < 0 || !sameName(withoutBlanks(line.first(equals)), key))
+        const std::size_t equals = line.find('=');
+        if (!inSection || equals == std::string_view::npos || !sameName(withoutBlanks(line.substr(0, equals)), key))
             continue;
-        return withoutQuotes(withoutBlanks(line.sliced(equals + 1))).left(MaxValueLength).toString();
+        // Decoded from the code page, every character of the value counts one position.
+        return std::string(firstUnits(withoutQuotes(withoutBlanks(line.substr(equals + 1))), MaxValueLength));
     }
-    return defaultValue.left(MaxValueLength);
+    return std::string(firstUnits(defaultValue, MaxValueLength));
 }
 
-QString ProfilLesen(const QString& folder, const QString& profileFileName, const QString& section,
-                    const QString& key, const QString& defaultValue)
+std::string ProfilLesen(const std::string& folder, std::string_view profileFileName, std::string_view section,
+                        std::string_view key, std::string_view defaultValue)
 {
-    QFile profile(QDir(folder).filePath(profileFileName));
+    // The whole file, but only a regular one: a pipe of that name cannot hold up the window.
+    const auto profile = engine::systemFileSystem().readHead(inFolder(folder, profileFileName),
+                                                             std::numeric_limits<std::size_t>::max());
     // A missing or unreadable profile is no error: every setting keeps its default.
-    if (!profile.open(QIODevice::ReadOnly))
-        return defaultValue.left(MaxValueLength);
-    return readProfileValue(profile.readAll(), section, key, defaultValue);
+    if (const auto* head = std::get_if<engine::FileHead>(&profile)) {
+        const std::string_view bytes(reinterpret_cast<const char*>(head->bytes.data()), head->bytes.size());
+        return readProfileValue(bytes, section, key, defaultValue);
+    }
+    return std::string(firstUnits(defaultValue, MaxValueLength));
 }
 
-QString MessPfad(const QString& parentFolder, const QString& configuredFolder)
+std::string MessPfad(const std::string& parentFolder, const std::string& configuredFolder)
 {
     if (isGiven(configuredFolder))
         return configuredFolder;
-    const QString defaultFolder = QDir(parentFolder).filePath(QLatin1String(DefaultFolderName)) + u'/';
+    const std::string defaultFolder = inFolder(parentFolder, DefaultFolderName);
     // One level, result ignored: the dialogs start there whether it was made now, earlier or not at all.
-    QDir().mkdir(defaultFolder);
-    return defaultFolder;
+    engine::systemFileSystem().makeFolder(defaultFolder);
+    return defaultFolder + '/';
 }
 
-ProgramFolders programFolders(const QString& applicationFolder)
+ProgramFolders programFolders(const std::string& applicationFolder)
 {
-    // The generic location plus the tool's name: the per-application one follows the
-    // application name, which is the program file's name unless the program sets another.
-    const QString configuration = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return {applicationFolder, QFileInfo(applicationFolder).isWritable(),
-            QDir(configuration).filePath(QLatin1String(ToolFolderName)),
-            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)};
+    // The tool's own folder among the user's configuration folders, whatever the program file is called.
+    const UserFolders user = userFolders();
+    return {applicationFolder, !engine::systemFileSystem().mayCreateIn(applicationFolder).has_value(),
+            inFolder(user.configuration, ToolFolderName), user.documents};
 }
 
-QString profileFolder(const ProgramFolders& folders, const QString& profileFileName)
+std::string profileFolder(const ProgramFolders& folders, std::string_view profileFileName)
 {
-    const bool portable = QFileInfo::exists(QDir(folders.application).filePath(profileFileName));
+    // A profile beside the program makes it portable; one of another kind (a dangling link) does not.
+    const engine::FileStatus::Kind beside = engine::systemFileSystem().status(inFolder(folders.application, profileFileName)).kind;
+    const bool portable = beside == engine::FileStatus::File || beside == engine::FileStatus::Folder;
     return portable ? folders.application : folders.userConfiguration;
 }
 
-QString measurementParentFolder(const ProgramFolders& folders)
+std::string measurementParentFolder(const ProgramFolders& folders)
 {
     // A VelFiles folder beside a read-only program (a copy on a shared drive) is still the one to use.
-    const bool besideProgram =
-        folders.applicationWritable
-        || QFileInfo(QDir(folders.application).filePath(QLatin1String(DefaultFolderName))).isDir();
+    const bool besideProgram = folders.applicationWritable || isFolder(inFolder(folders.application, DefaultFolderName));
     return besideProgram ? folders.application : folders.userDocuments;
 }
 
-QString measurementFolder(const ProgramFolders& folders)
+std::string measurementFolder(const ProgramFolders& folders)
 {
-    const QString configured = ProfilLesen(profileFolder(folders, QLatin1String(ProfileFileName)),
-                                           QLatin1String(ProfileFileName), QLatin1String(ProfileSection),
-                                           QLatin1String(MeasurementFolderKey), {});
+    const std::string configured =
+        ProfilLesen(profileFolder(folders, ProfileFileName), ProfileFileName, ProfileSection, MeasurementFolderKey, {});
     return messPfadIn(folders, configured);
 }
 

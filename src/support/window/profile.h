@@ -1,8 +1,8 @@
 // The program's profile (INI) settings and the folder measurement files are looked for in.
 #pragma once
 
-#include <QByteArrayView>
-#include <QString>
+#include <string>
+#include <string_view>
 
 namespace support {
 
@@ -13,41 +13,43 @@ inline constexpr char MeasurementFolderKey[] = "PfadMessFile";
 // The value of key in section of a profile text, read the way Windows profile files are read:
 // names match regardless of case, blanks around the value and one pair of matching quotes are
 // removed, the value is cut at 254 characters, a missing section or key gives defaultValue.
-// The text is Windows-1252 with CR LF or LF line ends.
-QString readProfileValue(QByteArrayView profileText, const QString& section, const QString& key,
-                         const QString& defaultValue);
+// The text is the file's bytes, Windows-1252 with CR LF or LF line ends; names, default and
+// value are UTF-8.
+std::string readProfileValue(std::string_view profileText, std::string_view section, std::string_view key,
+                             std::string_view defaultValue);
 
 // Where the program keeps its profile and its default measurement folder. A portable copy keeps
 // both beside the program file; an installed program's folder (/usr/bin) is not the user's, so
-// the user's own folders stand in for it.
+// the user's own folders stand in for it. UTF-8 paths.
 struct ProgramFolders {
-    QString application;               // the folder of the program file
+    std::string application;           // the folder of the program file
     bool applicationWritable = false;  // whether the user may make a folder there
-    QString userConfiguration;         // the user's configuration folder for the tool
-    QString userDocuments;             // the user's documents folder
+    std::string userConfiguration;     // the user's configuration folder for the tool
+    std::string userDocuments;         // the user's documents folder
 };
 
-// The folders of a program in applicationFolder for the user who runs it: the user's folders from
-// QStandardPaths, writability as the file system answers for this user (access(2): a read-only
-// mount or missing permission make it false; for root it is true on any writable mount).
-ProgramFolders programFolders(const QString& applicationFolder);
+// The folders of a program in applicationFolder for the user who runs it: the user's folders as
+// the system names them (user_folders.h), writability as the file system answers for this user
+// (access(2) on POSIX: a read-only mount or missing permission make it false; for root it is true
+// on any writable mount).
+ProgramFolders programFolders(const std::string& applicationFolder);
 
 // The folder profileFileName is read from: the application folder when the file is there, else
 // the user's configuration folder.
-QString profileFolder(const ProgramFolders& folders, const QString& profileFileName);
+std::string profileFolder(const ProgramFolders& folders, std::string_view profileFileName);
 
 // The folder the default measurement folder VelFiles goes in: the application folder when VelFiles
 // is there already or the user may make it there, else the user's documents folder.
-QString measurementParentFolder(const ProgramFolders& folders);
+std::string measurementParentFolder(const ProgramFolders& folders);
 
 // PfadMessFile of the profile, or the default measurement folder VelFiles made where it goes.
-QString measurementFolder(const ProgramFolders& folders);
+std::string measurementFolder(const ProgramFolders& folders);
 
 // The value of key in section of the profile file profileFileName in folder, or defaultValue.
 // MessPfad: the configured folder unchanged when it is not blank, else the default folder VelFiles
 // in parentFolder, made when missing (one level, failures ignored).
-QString ProfilLesen(const QString& folder, const QString& profileFileName, const QString& section,
-                    const QString& key, const QString& defaultValue);
-QString MessPfad(const QString& parentFolder, const QString& configuredFolder);
+std::string ProfilLesen(const std::string& folder, std::string_view profileFileName, std::string_view section,
+                        std::string_view key, std::string_view defaultValue);
+std::string MessPfad(const std::string& parentFolder, const std::string& configuredFolder);
 
 }  // namespace support
