@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # An archive converted by gconvert.exe under wine is faithful to the Linux gconvert's --verify, and
-# the other way round; both refuse a broken file with the same line and status.
+# the other way round; a dry run tells the same on both, and both refuse a broken file alike.
 # Usage: tests/windows/cross_verify.sh LINUX_BUILD WINDOWS_BUILD [FILES]
 set -euo pipefail
 linux="$(realpath "$1")/src/cli/gconvert"
@@ -31,6 +31,12 @@ windows -r -o by-windows old 2>windows.err || fail "gconvert.exe: $(cat windows.
 windows --verify -r old by-linux >/dev/null || fail "Windows --verify of the tree converted on Linux: $(windows --verify -r old by-linux | tail -3)"
 cmp <(cd by-windows && find . -name '*.G' | sort) <(cd by-linux && find . -name '*.G' | sort) >/dev/null \
   || fail "the two trees hold different files"
+
+# A dry run tells the same on both systems, and writes nothing.
+"$linux" -n -r -v -o dry old >linux.dry 2>&1 || fail "a dry run on Linux failed"
+windows -n -r -v -o dry old >windows.dry 2>&1 || fail "a dry run on Windows failed"
+cmp -s linux.dry windows.dry || fail "the dry runs tell differently: $(diff linux.dry windows.dry | head -3)"
+[ ! -e dry ] || fail "a dry run made its output folder"
 
 set +e
 "$linux" short.G converted.G 2>linux.said; echo "status $?" >>linux.said
