@@ -247,11 +247,11 @@ std::optional<FileError> PosixFileSystem::listFolder(const std::string& folder,
 std::string PosixFileSystem::absolutePath(const std::string& path)
 {
     if (path.starts_with('/')) return path;
-    if (currentFolder_.empty()) {
+    std::call_once(currentFolderAsked_, [this] {
         std::error_code error;
         currentFolder_ = std::filesystem::current_path(error).string();
-        if (error) return path;
-    }
+    });
+    if (currentFolder_.empty()) return path;
     return (std::filesystem::path(currentFolder_) / path).string();
 }
 

@@ -40,7 +40,8 @@ private:
     FileCalls& calls_;
     std::mutex learnt_;
     std::vector<std::pair<dev_t, NoReplace>> noReplace_;
-    std::string currentFolder_;  // asked once: the program never changes it
+    std::once_flag currentFolderAsked_;
+    std::string currentFolder_;  // asked once, from whichever thread asks first: the program never changes it
 };
 
 }  // namespace engine
