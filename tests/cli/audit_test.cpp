@@ -29,9 +29,8 @@ TEST_F(AuditTest, ShowTellsTheLayoutByLengthAndMarks)
     unmarked[1898] = 1;  // a new length alone makes no converted file: old files may run on
     const struct { const char* name; std::string bytes; std::string header; } cases[] = {
         {"long.G", old + std::string(32767 - 3231, 'x'), "old layout: 32767 bytes"}, {"unmarked.G", unmarked, "old layout: 3243 bytes"},
-        {"cut.G", converted.substr(0, 3235), "neither layout: 3235 bytes"}, {"grown.G", converted + 'x', "neither layout: 3244 bytes"},
-        {"short.G", old.substr(0, 3230), "neither layout: 3230 bytes"}, {"empty.G", "", "neither layout: 0 bytes"},
-        {"huge.G", old + std::string(32768 - 3231, '\0'), "neither layout: 32768 bytes"},
+        {"cut.G", converted.substr(0, 3235), "neither layout: 3235 bytes"}, {"short.G", old.substr(0, 3230), "neither layout: 3230 bytes"},
+        {"huge.G", old + std::string(32768 - 3231, '\0'), "neither layout: 32768 bytes"},  // one byte longer: VerifyTest
     };
     for (const auto& c : cases) {
         put(c.name, c.bytes);
@@ -93,7 +92,7 @@ TEST(AuditMarks, AreWhatTheEngineSets)
         stamp.assign(support::formatSaveStamp(moment));
         EXPECT_TRUE(audit::isSaveStamp(bytesOf(stamp.view()))) << stamp.view();
     }
-    for (const char* text : {"19200,N,8,1 ", "9600,e,7,1.5", "19200,N,8,  ", "19200,N,8,1x", "1200,NN,8,1 ", "19200,N,8,1."})
+    for (const char* text : {"19200,N,8,1 ", "9600,e,7,1.5", "19200,N,8,  ", "19200,N,8,1x", "19200,N,8,1\0", "1200,NN,8,1 ", "19200,N,8,1."})
         for (const std::int16_t mark : {1, 2}) {
             std::array<std::uint8_t, records::OldRecordLength> record{};
             std::copy_n(text, 12, record.begin() + 1912);
@@ -140,7 +139,6 @@ TEST_F(VerifyTest, NamesEachFaultByFieldAndOffset)
         {"AuxA kept", "old/a/b.G", "new/a/b.G", damaged(824, old.substr(824, 8)).replace(1746, 8, old.substr(1746, 8)), 1,
          {at + "Series1.AuxA at 816, from byte 8: expected 0000000000000000", at + "Series2.AuxA at 1738, from byte 8: expected 0000000000000000"}},
         {"AuxD body", "old/a/b.G", "new/a/b.G", damaged(2493, "Z"), 1, {at + "Info.AuxD.Body at 2393 (2381 in the old file), from byte 100: "}},
-        {"shifted field", "old/a/b.G", "new/a/b.G", damaged(1924, "#"), 1, {at + "Info.PortSettings.PortChar1 at 1924 (1912 in the old file): "}},
         {"stamp form", "old/a/b.G", "new/a/b.G", damaged(1856, "05.03 2027 / 09:05:07"), 1, {at + "Info.SaveStamp.StampText at 1856: "}},
     };
     for (const auto& c : cases) {
