@@ -1,0 +1,55 @@
+// FileConverter on Windows: the window that converts old measurement files, one at a time.
+#include "engine/conversion_pipeline.h"
+#include "engine/files/win32_paths.h"
+#include "win32/main_window.h"
+#include "win32/single_run.h"
+#include "win32/win32_file_dialog.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The folder of the program file, UTF-8, without a closing separator.
+std::string applicationFolder()
+{
+    std::vector<wchar_t> path(32768);
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    std::wstring folder(path.data(), length);
+    folder.erase(folder.find_last_of(L"\\/") == std::wstring::npos ? 0 : folder.find_last_of(L"\\/"));
+    return engine::utf8Text(folder);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
+{
+    // The manifest asks for common controls 6; they are registered before the first control is made.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    if (!win32::MainWindow::registerClass(instance))
+        return 1;
+
+    win32::MainWindow window;
+    if (!window.create(instance))
+        return 1;
+    win32::Win32FileDialog dialog(window.handle());
+    engine::ConversionPipeline pipeline;
+    win32::SingleRun run(window, dialog, pipeline, applicationFolder());
+    window.onCommand1([&run] { run.run(); });
+    window.show(showCommand);
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Tab, Shift+Tab, Space and Enter among the buttons, as in a dialog.
+        if (IsDialogMessageW(window.handle(), &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}

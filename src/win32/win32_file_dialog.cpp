@@ -1,0 +1,70 @@
+// The file dialog routine's control over Windows' own open and save dialogs.
+#include "win32/win32_file_dialog.h"
+
+#include "engine/files/win32_paths.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace win32 {
+namespace {
+
+// The routine's flag bits are the dialog's own; only the ones it knows are passed on.
+DWORD dialogFlags(std::uint32_t flags)
+{
+    DWORD mapped = OFN_EXPLORER | OFN_NOCHANGEDIR;  // the program's current folder stays as it was
+    if (flags & support::dialog_flags::OverwritePrompt) mapped |= OFN_OVERWRITEPROMPT;
+    if (flags & support::dialog_flags::HideReadOnly) mapped |= OFN_HIDEREADONLY;
+    if (flags & support::dialog_flags::PathMustExist) mapped |= OFN_PATHMUSTEXIST;
+    if (flags & support::dialog_flags::FileMustExist) mapped |= OFN_FILEMUSTEXIST;
+    return mapped;
+}
+
+// Room for a chosen name as long as the wide file API takes.
+constexpr std::size_t NameCapacity = 32768;
+
+}  // namespace
+
+std::wstring doubleNulFilter(const std::string& filter)
+{
+    std::wstring converted = engine::wideText(filter);
+    for (wchar_t& character : converted)
+        if (character == L'|')
+            character = L'\0';
+    // A lone description still needs its (empty) pattern before the closing pair of NULs.
+    converted.push_back(L'\0');
+    converted.push_back(L'\0');
+    return converted;
+}
+
+bool Win32FileDialog::show(bool open)
+{
+    const std::wstring title = engine::wideText(title_);
+    const std::wstring directory = engine::wideText(initialDirectory_);
+    const std::wstring extension = engine::wideText(defaultExtension_);
+    const std::wstring filter = doubleNulFilter(filter_);
+    std::vector<wchar_t> name(NameCapacity, L'\0');
+    const std::wstring preset = engine::wideText(fileName_);
+    preset.copy(name.data(), std::min(preset.size(), NameCapacity - 1));
+
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner_;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = name.data();
+    dialog.nMaxFile = static_cast<DWORD>(name.size());
+    dialog.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
+    dialog.lpstrTitle = title.c_str();
+    dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    dialog.Flags = dialogFlags(flags_);
+    const BOOL chosen = open ? GetOpenFileNameW(&dialog) : GetSaveFileNameW(&dialog);
+    if (!chosen)
+        return false;
+    fileName_ = engine::utf8Text(name.data());
+    return true;
+}
+
+}  // namespace win32

@@ -1,0 +1,45 @@
+// The file dialog routine's control over Windows' own open and save dialogs.
+#pragma once
+
+#include "support/window/file_dialog.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace win32 {
+
+// Holds the properties the routine sets and shows GetOpenFileNameW / GetSaveFileNameW with them,
+// owned by the window so that the dialogs are modal to it. Texts are UTF-8 as the routine gives them.
+class Win32FileDialog final : public support::FileDialogControl {
+public:
+    explicit Win32FileDialog(HWND owner = nullptr) : owner_(owner) {}
+    void setOwner(HWND owner) { owner_ = owner; }
+
+    void setDialogTitle(const std::string& title) override { title_ = title; }
+    void setFileName(const std::string& name) override { fileName_ = name; }
+    std::string fileName() const override { return fileName_; }
+    void setInitialDirectory(const std::string& directory) override { initialDirectory_ = directory; }
+    void setDefaultExtension(const std::string& extension) override { defaultExtension_ = extension; }
+    void setFilter(const std::string& filter) override { filter_ = filter; }
+    void setFlags(std::uint32_t flags) override { flags_ = flags; }
+    bool showOpen() override { return show(true); }
+    bool showSave() override { return show(false); }
+
+private:
+    bool show(bool open);
+
+    HWND owner_;
+    std::string title_;
+    std::string fileName_;
+    std::string initialDirectory_;
+    std::string defaultExtension_;
+    std::string filter_;
+    std::uint32_t flags_ = 0;
+};
+
+// "desc|pattern|desc|pattern" in the form OPENFILENAMEW takes: each part ended by a NUL, the
+// whole by a second one.
+std::wstring doubleNulFilter(const std::string& filter);
+
+}  // namespace win32
