@@ -36,11 +36,12 @@ menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/File
 
 quiet wine "$setup" /S /ADDTOPATH || fail "the silent install failed"
 settle
-for file in gconvert.exe README.md LICENSE uninstall.exe; do
+for file in gconvert.exe FileConverter.exe README.md LICENSE uninstall.exe; do
   [ -f "$folder/$file" ] || fail "not installed: $file"
 done
 cmp -s "$folder/README.md" "$(dirname "$0")/../../README.md" || fail "the installed README is not the project's"
 [ -f "$menu/FileConverter README.lnk" ] || fail "no Start-menu entry for the README"
+[ -f "$menu/FileConverter.lnk" ] || fail "no Start-menu entry for the window"
 said=$(wine "$folder/gconvert.exe" --version </dev/null 2>&1 | tr -d '\r') || fail "gconvert.exe --version failed: $said"
 [[ $said == *"$version"* ]] || fail "gconvert.exe --version says '$said', not $version"
 said=$(wine cmd /c gconvert --version </dev/null 2>&1 | tr -d '\r') || fail "gconvert is not found on the PATH: $said"

@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# The FileConverter window of the Windows build, driven under wine as a person drives it: a click on
+# "Start converting a file", the old file's path typed into the open dialog, the target's into the
+# save dialog (and yes to replacing it); the file written is the Linux gconvert's conversion of the
+# same file but for the save stamp, and the status line says so. A cancelled open dialog ends in
+# "ERROR: File NOT converted!", and "End" ends the program.
+# Usage: tests/windows/window.sh LINUX_BUILD WINDOWS_BUILD  (with the WINEPREFIX of scripts/test-windows)
+set -euo pipefail
+linux="$(realpath "$1")/src/cli/gconvert"
+build="$(realpath "$2")"
+export WINEPREFIX="${WINEPREFIX:-$build/wine-prefix}" WINEDEBUG=-all
+fail() { echo "window: $*" >&2; exit 1; }
+for tool in Xvfb openbox xdotool; do
+  command -v "$tool" >/dev/null || fail "$tool is missing: scripts/install-deps --windows installs it"
+done
+
+work=$(mktemp -d)
+pids=()
+finish() {
+  wineserver -k 2>/dev/null || true
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap finish EXIT
+# A portable copy: the program makes its VelFiles folder beside itself.
+mkdir "$work/app" "$work/old" "$work/out" "$work/linux"
+cp "$build/src/win32/FileConverter.exe" "$build/src/win32/window_text.exe" "$work/app/"
+# An old record of random content, to be saved, format 1, that was once saved as C:\DATA\MESS01.G.
+python3 - "$work/old/MESS01.G" <<'PY'
+import os, sys
+record = bytearray(os.urandom(3231))
+record[1896:1900] = bytes(2) + (1).to_bytes(2, "little")
+record[2017:2092] = b"C:\\DATA\\MESS01.G".ljust(75)
+open(sys.argv[1], "wb").write(record)
+PY
+# The target is there already: the save dialog asks before replacing it.
+echo "an older conversion" > "$work/out/MESS01.G"
+windows_path() { local path="Z:$1"; printf '%s' "${path//\//\\}"; }
+source_path=$(windows_path "$work/old/MESS01.G")
+target_path=$(windows_path "$work/out/MESS01.G")
+
+# Polls COMMAND until it succeeds, up to SECONDS.
+within() {
+  local seconds=$1; shift
+  local deadline=$((SECONDS + seconds))
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.2
+  done
+}
+
+# A screen of its own, with a window manager: without one wine stalls at every dialog that closes
+# and keys go to whatever window is under the pointer.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+exec 3>&-
+within 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -1 "$work/display")"
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+pids+=($!)
+# Ready once it tells the desktop it is on, which only a window manager does.
+within 20 eval 'xdotool get_desktop >/dev/null 2>&1' || fail "openbox did not start: $(cat "$work/openbox.log")"
+
+# A wineserver of this test's own, whose programs all see this screen.
+wineserver -k 2>/dev/null || true
+timeout 60 wineserver -w || true
+
+windows_titled() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; }
+newest() { windows_titled "$1" | tail -1; }
+count() { windows_titled "$1" | wc -l; }
+shown() { [ -n "$(newest "$1")" ]; }
+status() { wine "$work/app/window_text.exe" "$@" 2>/dev/null | tr -d '\r'; }
+status_is() { [ "$(status)" = "$1" ]; }
+# Types text into the newest window titled title, then Enter.
+answer() {
+  local title=$1 text=$2 window
+  within 30 shown "$title" || fail "no '$title' window"
+  window=$(newest "$title")
+  xdotool windowactivate --sync "$window" >/dev/null 2>&1 || xdotool windowfocus --sync "$window"
+  xdotool type --delay 10 "$text"
+  xdotool key Return
+}
+# A click into the middle of Command1: 72, 136, 273 x 65 pixels at 96 dpi.
+click_command1() { xdotool mousemove --window "$main" 208 168 click 1; }
+
+(cd "$work/app" && exec wine FileConverter.exe >"$work/wine.log" 2>&1) &
+pids+=($!)
+within 60 shown FileConverter || fail "the window did not open: $(cat "$work/wine.log")"
+main=$(newest FileConverter)
+within 30 status_is "" || fail "the status line starts as '$(status)'"
+[ "$(status command1)" = enabled ] || fail "Command1 is not enabled at start"
+
+# A run from the click to the replaced target.
+click_command1
+answer "Open File" "$source_path"
+saves_before=$(count "Save File")
+answer "Save File" "$target_path"
+# The question whether to replace the target is a second "Save File" window.
+within 30 eval '[ "$(count "Save File")" -gt "$saves_before" ]' \
+  || fail "no question before replacing the target"
+xdotool windowactivate --sync "$(newest "Save File")" >/dev/null 2>&1 || true
+xdotool key y
+within 30 status_is "File succesfully converted!" || fail "the status line reads '$(status)' after the run"
+[ "$(status command1)" = enabled ] || fail "Command1 is not enabled after the run"
+
+# The Linux gconvert's conversion of the same file agrees but for the save stamp (its time) and the
+# stored name (gconvert stores its target's absolute path); the window stores the path exactly as
+# the save dialog gave it.
+"$linux" "$work/old/MESS01.G" "$work/linux/MESS01.G" || fail "gconvert on Linux failed"
+converted="$work/out/MESS01.G"
+[ "$(stat -c %s "$converted")" -eq 3243 ] || fail "the converted file has $(stat -c %s "$converted") bytes"
+# All but the stamp text (40 bytes at 1856) and the stored name (75 bytes at 2029).
+unstamped() { head -c 1856 "$1"; tail -c +1897 "$1" | head -c $((2029 - 1896)); tail -c +2105 "$1"; }
+cmp <(unstamped "$converted") <(unstamped "$work/linux/MESS01.G") \
+  || fail "the window's conversion differs from gconvert's outside the stamp and the name"
+stored=$(tail -c +2030 "$converted" | head -c 75)
+[ "$stored" = "$(printf '%-75s' "$target_path")" ] || fail "the stored name is '$stored', not '$target_path'"
+
+# A cancelled open dialog: no save dialog, the run ends as not converted.
+click_command1
+within 30 shown "Open File" || fail "no open dialog for the second run"
+[ "$(status)" = "Start converting" ] || fail "the status line reads '$(status)' while the dialog is open"
+[ "$(status command1)" = disabled ] || fail "Command1 is enabled while the dialog is open"
+xdotool windowactivate --sync "$(newest "Open File")" >/dev/null 2>&1 || true
+xdotool key Escape
+within 30 status_is "ERROR: File NOT converted!" || fail "the status line reads '$(status)' after a cancel"
+shown "Save File" && fail "a save dialog after a cancelled open dialog"
+
+# "End" is at 320, 232, 81 x 25 pixels.
+xdotool mousemove --window "$main" 360 244 click 1
+within 30 eval '! shown FileConverter' || fail "End did not close the window"
+echo "window: converted a file through both dialogs as gconvert does, a cancel ends as not converted, End ends it"
