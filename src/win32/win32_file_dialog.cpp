@@ -11,8 +11,12 @@
 namespace win32 {
 namespace {
 
-// The routine's flag bits are the dialog's own; only the ones it knows are passed on.
-DWORD dialogFlags(std::uint32_t flags)
+// Room for a chosen name as long as the wide file API takes.
+constexpr std::size_t NameCapacity = 32768;
+
+}  // namespace
+
+DWORD openFileNameFlags(std::uint32_t flags)
 {
     DWORD mapped = OFN_EXPLORER | OFN_NOCHANGEDIR;  // the program's current folder stays as it was
     if (flags & support::dialog_flags::OverwritePrompt) mapped |= OFN_OVERWRITEPROMPT;
@@ -21,11 +25,6 @@ DWORD dialogFlags(std::uint32_t flags)
     if (flags & support::dialog_flags::FileMustExist) mapped |= OFN_FILEMUSTEXIST;
     return mapped;
 }
-
-// Room for a chosen name as long as the wide file API takes.
-constexpr std::size_t NameCapacity = 32768;
-
-}  // namespace
 
 std::wstring doubleNulFilter(const std::string& filter)
 {
@@ -59,7 +58,7 @@ bool Win32FileDialog::show(bool open)
     dialog.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
     dialog.lpstrTitle = title.c_str();
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-    dialog.Flags = dialogFlags(flags_);
+    dialog.Flags = openFileNameFlags(flags_);
     const BOOL chosen = open ? GetOpenFileNameW(&dialog) : GetSaveFileNameW(&dialog);
     if (!chosen)
         return false;

@@ -38,6 +38,10 @@ private:
     std::uint32_t flags_ = 0;
 };
 
+// The routine's flag bits as OPENFILENAMEW's, which they equal, only the ones it knows, with the
+// Explorer look and the program's current folder kept as it was.
+DWORD openFileNameFlags(std::uint32_t flags);
+
 // "desc|pattern|desc|pattern" in the form OPENFILENAMEW takes: each part ended by a NUL, the
 // whole by a second one.
 std::wstring doubleNulFilter(const std::string& filter);

@@ -89,6 +89,9 @@ click_command1() { xdotool mousemove --window "$main" 208 168 click 1; }
 pids+=($!)
 within 60 shown FileConverter || fail "the window did not open: $(cat "$work/wine.log")"
 main=$(newest FileConverter)
+# The client area, 6060 x 3915 twips, at wine's 96 dots per inch.
+size=$(xdotool getwindowgeometry "$main" | sed -n 's/^ *Geometry: //p')
+[ "$size" = 404x261 ] || fail "the window's client area is $size pixels, not 404x261"
 within 30 status_is "" || fail "the status line starts as '$(status)'"
 [ "$(status command1)" = enabled ] || fail "Command1 is not enabled at start"
 
