@@ -3,7 +3,7 @@
 # "Start converting a file", the old file's path typed into the open dialog, the target's into the
 # save dialog (and yes to replacing it); the file written is the Linux gconvert's conversion of the
 # same file but for the save stamp, and the status line says so. A cancelled open dialog ends in
-# "ERROR: File NOT converted!", and "End" ends the program.
+# "ERROR: File NOT converted!", and "End" ends the program; the window is laid out for 96 and 144 dpi.
 # Usage: tests/windows/window.sh LINUX_BUILD WINDOWS_BUILD  (with the WINEPREFIX of scripts/test-windows)
 set -euo pipefail
 linux="$(realpath "$1")/src/cli/gconvert"
@@ -16,7 +16,10 @@ done
 
 work=$(mktemp -d)
 pids=()
+dpi_key='HKCU\Control Panel\Desktop'
+dpi_set=no
 finish() {
+  [ "$dpi_set" = no ] || wine reg delete "$dpi_key" /v LogPixels /f </dev/null >/dev/null 2>&1 || true
   wineserver -k 2>/dev/null || true
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
@@ -85,13 +88,21 @@ answer() {
 # A click into the middle of Command1: 72, 136, 273 x 65 pixels at 96 dpi.
 click_command1() { xdotool mousemove --window "$main" 208 168 click 1; }
 
-(cd "$work/app" && exec wine FileConverter.exe >"$work/wine.log" 2>&1) &
-pids+=($!)
-within 60 shown FileConverter || fail "the window did not open: $(cat "$work/wine.log")"
-main=$(newest FileConverter)
-# The client area, 6060 x 3915 twips, at wine's 96 dots per inch.
-size=$(xdotool getwindowgeometry "$main" | sed -n 's/^ *Geometry: //p')
-[ "$size" = 404x261 ] || fail "the window's client area is $size pixels, not 404x261"
+start_window() {
+  (cd "$work/app" && exec wine FileConverter.exe >"$work/wine.log" 2>&1) &
+  pids+=($!)
+  within 60 shown FileConverter || fail "the window did not open: $(cat "$work/wine.log")"
+  main=$(newest FileConverter)
+}
+# The client area, 6060 x 3915 twips, in pixels.
+client_area_is() {
+  local size
+  size=$(xdotool getwindowgeometry "$main" | sed -n 's/^ *Geometry: //p')
+  [ "$size" = "$1" ] || fail "the window's client area is $size pixels, not $1"
+}
+
+start_window
+client_area_is 404x261  # at wine's 96 dots per inch
 within 30 status_is "" || fail "the status line starts as '$(status)'"
 [ "$(status command1)" = enabled ] || fail "Command1 is not enabled at start"
 
@@ -134,4 +145,15 @@ shown "Save File" && fail "a save dialog after a cancelled open dialog"
 # "End" is at 320, 232, 81 x 25 pixels.
 xdotool mousemove --window "$main" 360 244 click 1
 within 30 eval '! shown FileConverter' || fail "End did not close the window"
-echo "window: converted a file through both dialogs as gconvert does, a cancel ends as not converted, End ends it"
+
+# At 144 dots per inch the twips make half as many pixels again (3915 twips are 391.5 pixels).
+wineserver -k 2>/dev/null || true
+timeout 60 wineserver -w || true
+dpi_set=yes
+wine reg add "$dpi_key" /v LogPixels /t REG_DWORD /d 144 /f </dev/null >/dev/null 2>&1 || fail "could not set 144 dpi"
+start_window
+client_area_is 606x392
+xdotool mousemove --window "$main" 540 366 click 1
+within 30 eval '! shown FileConverter' || fail "End at 144 dpi did not close the window"
+
+echo "window: converted a file through both dialogs as gconvert does, a cancel ends as not converted, End ends it, laid out at 96 and 144 dpi"
