@@ -1,28 +1,18 @@
-// The window's run over dropped files and folders: many files converted into one folder on a worker thread.
-#include "ui/batch_run.h"
+// The window's run over dropped files and folders: many files converted into one folder off the window's thread.
+#include "workflow/batch_run.h"
 
 #include "batch/batch_session.h"
 #include "batch/conversion_plan.h"
 #include "batch/problem_text.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QFile>
-#include <QFileInfo>
-#include <QThread>
-#include <QTimer>
-
 #include <atomic>
 #include <mutex>
 
-namespace ui {
+namespace workflow {
 namespace {
 
 // Often enough for a count to look alive, seldom enough that showing it costs nothing against the run.
-constexpr qint64 ProgressIntervalMs = 50;
-
-std::string native(const QString& path) { return QFile::encodeName(path).toStdString(); }
+constexpr std::chrono::milliseconds ProgressInterval{50};
 
 std::string withSlash(const std::string& folder) { return folder.ends_with('/') ? folder : folder + '/'; }
 
@@ -39,36 +29,23 @@ std::string commonFolder(const std::vector<std::string>& paths)
     return common;
 }
 
-// Runs work on a thread of its own while the window's event loop goes on, so that the window repaints
-// and answers meanwhile; returns when the work is done. The loop ends early when the program quits:
-// stop then asks the work to end soon.
-void offTheWindowThread(const std::function<void()>& work, const std::function<void()>& stop = [] {})
+std::string shownBelow(const std::string& path, const std::string& folder)
 {
-    QEventLoop untilDone;
-    const std::unique_ptr<QThread> worker(QThread::create(work));
-    QObject::connect(worker.get(), &QThread::finished, &untilDone, &QEventLoop::quit);
-    worker->start();
-    untilDone.exec();
-    if (worker->isRunning()) stop();
-    worker->wait();
+    return batch::shownPath(path.starts_with(folder) ? path.substr(folder.size()) : path);
 }
 
-QString shownBelow(const std::string& path, const std::string& folder)
-{
-    return QString::fromStdString(batch::shownPath(path.starts_with(folder) ? path.substr(folder.size()) : path));
-}
-
-// Notes what becomes of each file on the worker thread and shows the file at hand on the GUI thread.
-// At most one report waits in the event loop at a time and the dialog changes at most every
-// ProgressIntervalMs, so that a run of small files neither floods nor busies the event loop.
+// Notes what becomes of each file on the worker thread and shows the file at hand on the window's
+// thread. At most one report waits on the window's thread at a time and the dialog changes at most
+// every ProgressInterval, so that a run of small files neither floods nor busies the window.
 class ProgressRelay : public batch::SessionListener {
 public:
-    ProgressRelay(BatchPrompts& prompts, std::string shownFrom, BatchSummary& summary)
-        : prompts_(prompts), shownFrom_(std::move(shownFrom)), summary_(summary)
+    ProgressRelay(BatchPrompts& prompts, WindowThread& windowThread, std::string shownFrom, BatchSummary& summary)
+        : prompts_(prompts), windowThread_(windowThread), shownFrom_(std::move(shownFrom)), summary_(summary)
     {
-        later_.setSingleShot(true);
-        QObject::connect(&later_, &QTimer::timeout, &guiThread_, [this] { show(); });
     }
+
+    // On the window's thread, as the reports are: those still waiting after the run do nothing.
+    ~ProgressRelay() override { *alive_ = false; }
 
     void starting(std::size_t index, std::size_t count, const batch::Job& job) override
     {
@@ -78,8 +55,7 @@ public:
             count_ = count;
             file_ = job.source;
         }
-        if (!reportWaiting_.exchange(true))
-            QMetaObject::invokeMethod(&guiThread_, [this] { show(); }, Qt::QueuedConnection);
+        if (!reportWaiting_.exchange(true)) post([this] { show(); }, {});
     }
 
     // The summary is the worker's until it ends.
@@ -97,19 +73,29 @@ public:
     void refused(const std::string& subject, const std::string& problem) override
     {
         ++summary_.notConverted;
-        summary_.problems.append(shownBelow(subject, shownFrom_) + QStringLiteral(": ") + QString::fromStdString(problem));
+        summary_.problems.push_back(shownBelow(subject, shownFrom_) + ": " + problem);
     }
 
     void interrupted(std::size_t notBegun, std::size_t /*count*/) override { summary_.notBegun = notBegun; }
 
 private:
-    // On the GUI thread. Cleared before the file is read, so that a file the worker begins meanwhile
-    // either is read here or sends a report of its own.
+    void post(std::function<void()> task, std::chrono::milliseconds delay)
+    {
+        windowThread_.post([alive = alive_, task = std::move(task)] { if (*alive) task(); }, delay);
+    }
+
+    // On the window's thread. Cleared before the file is read, so that a file the worker begins
+    // meanwhile either is read here or sends a report of its own.
     void show()
     {
         reportWaiting_ = false;
-        if (shown_.isValid() && shown_.elapsed() < ProgressIntervalMs) {
-            if (!later_.isActive()) later_.start(static_cast<int>(ProgressIntervalMs - shown_.elapsed()));
+        const auto now = std::chrono::steady_clock::now();
+        if (shownOnce_ && now - shownAt_ < ProgressInterval) {
+            if (!showLater_) {
+                showLater_ = true;
+                post([this] { showLater_ = false; show(); },
+                     std::chrono::ceil<std::chrono::milliseconds>(ProgressInterval - (now - shownAt_)));
+            }
             return;
         }
         std::size_t index = 0, count = 0;
@@ -120,16 +106,20 @@ private:
             count = count_;
             file = file_;
         }
-        shown_.start();
+        shownOnce_ = true;
+        shownAt_ = now;
         prompts_.progress(index, count, shownBelow(file, shownFrom_));
     }
 
     BatchPrompts& prompts_;
+    WindowThread& windowThread_;
     const std::string shownFrom_;
     BatchSummary& summary_;
-    QObject guiThread_;  // the reports' receiver, dropped with the reports still waiting once the run is over
-    QTimer later_;
-    QElapsedTimer shown_;
+    // The window's thread's alone: whether the relay is still there for the reports that reach it.
+    const std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    bool showLater_ = false;
+    bool shownOnce_ = false;
+    std::chrono::steady_clock::time_point shownAt_;
     std::atomic<bool> reportWaiting_ = false;
     std::mutex mutex_;
     std::size_t index_ = 0, count_ = 0;
@@ -138,43 +128,46 @@ private:
 
 }  // namespace
 
-BatchRun::BatchRun(ConversionRun& single, BatchPrompts& prompts, FolderLookup measurementFolder,
-                   PipelineMaker makePipeline)
+BatchRun::BatchRun(ConversionRun& single, BatchPrompts& prompts, WindowThread& windowThread,
+                   FolderLookup measurementFolder, PipelineMaker makePipeline, engine::FileSystem& files)
     : single_(single),
       prompts_(prompts),
+      windowThread_(windowThread),
       measurementFolder_(std::move(measurementFolder)),
-      makePipeline_(std::move(makePipeline))
+      makePipeline_(std::move(makePipeline)),
+      files_(files)
 {
 }
 
-void BatchRun::convertDropped(RunView& view, const QStringList& paths)
+void BatchRun::convertDropped(RunView& view, const std::vector<std::string>& paths)
 {
-    const QFileInfo only(QDir::cleanPath(paths.value(0)));
-    if (paths.size() == 1 && !only.isDir() && batch::isMeasurementFileName(native(only.fileName())))
-        return single_.convertOneFile(view, only.filePath());
-    view.showStatus(QString::fromLatin1(StatusRunning));
+    if (paths.size() == 1 && files_.status(paths.front()).kind != engine::FileStatus::Folder
+        && batch::isMeasurementFileName(paths.front().substr(paths.front().rfind('/') + 1)))
+        return single_.convertOneFile(view, paths.front());
+    view.showStatus(StatusRunning);
     view.setCommand1Enabled(false);
     const bool converted = convertMany(paths);
-    view.showStatus(QString::fromLatin1(converted ? StatusConverted : StatusNotConverted));
+    view.showStatus(converted ? StatusConverted : StatusNotConverted);
     view.setCommand1Enabled(true);
 }
 
-bool BatchRun::convertMany(const QStringList& paths)
+bool BatchRun::convertMany(const std::vector<std::string>& paths)
 {
     BatchSummary summary;
-    std::vector<std::string> sources;
-    for (const QString& path : paths) sources.push_back(native(QDir::cleanPath(path)));
-    ProgressRelay relay(prompts_, commonFolder(sources), summary);
-    batch::BatchSession session(std::move(sources), {.recursive = true, .measurementFilesOnly = true, .nameList = std::nullopt}, relay);
+    ProgressRelay relay(prompts_, windowThread_, commonFolder(paths), summary);
+    batch::BatchSession session(paths, {.recursive = true, .measurementFilesOnly = true, .nameList = std::nullopt},
+                                relay, files_);
     if (session.anySource()) {
-        const QString folder = prompts_.targetFolder(QString::fromStdString(measurementFolder_()));
-        if (folder.isEmpty()) return false;
+        const std::string folder = prompts_.targetFolder(measurementFolder_());
+        if (folder.empty()) return false;
         // Walking a large tree and looking at each target take a while, on a network folder above all.
         std::size_t existing = 0;
-        offTheWindowThread([&] {
-            session.planInto(native(folder));
-            existing = session.existingTargets();
-        });
+        windowThread_.runOff(
+            [&] {
+                session.planInto(folder);
+                existing = session.existingTargets();
+            },
+            [] {});
         bool replace = false;
         if (existing > 0) {
             const BatchPrompts::Existing answer = prompts_.existingTargets(existing, session.jobCount());
@@ -183,7 +176,7 @@ bool BatchRun::convertMany(const QStringList& paths)
         }
         std::atomic<bool> stop = false;
         prompts_.progressStarted(session.jobCount(), [&stop] { stop = true; });
-        offTheWindowThread(
+        windowThread_.runOff(
             [&] {
                 const std::unique_ptr<engine::ConversionPipeline> pipeline = makePipeline_();
                 session.run(*pipeline, replace, false, [&stop] { return stop.load(); });
@@ -195,4 +188,4 @@ bool BatchRun::convertMany(const QStringList& paths)
     return summary.converted > 0 && summary.skipped + summary.notConverted + summary.notBegun == 0;
 }
 
-}  // namespace ui
+}  // namespace workflow
