@@ -14,17 +14,22 @@ namespace {
 // Often enough for a count to look alive, seldom enough that showing it costs nothing against the run.
 constexpr std::chrono::milliseconds ProgressInterval{50};
 
-std::string withSlash(const std::string& folder) { return folder.ends_with('/') ? folder : folder + '/'; }
+// How much of path is its folder, the last separator with it ('/', and '\' on Windows); 0 for a bare name.
+std::size_t folderLength(std::string_view path)
+{
+    std::size_t length = path.size();
+    while (length > 0 && !engine::isPathSeparator(path[length - 1])) --length;
+    return length;
+}
 
-// The deepest folder that holds every dropped path, ending in '/'. Files are named from there
-// down, as the file manager they were dropped from shows them: "in/big.G" for big.G in a folder in.
+// The deepest folder that holds every dropped path, ending in its separator. Files are named from
+// there down, as the file manager they were dropped from shows them: "in/big.G" for big.G in a folder in.
 std::string commonFolder(const std::vector<std::string>& paths)
 {
-    const auto folderOf = [](const std::string& path) { return withSlash(path.substr(0, path.rfind('/') + 1)); };
-    std::string common = paths.empty() ? "/" : folderOf(paths.front());
+    std::string common = paths.empty() ? "" : paths.front().substr(0, folderLength(paths.front()));
     for (const std::string& path : paths) {
-        const std::string folder = folderOf(path);
-        while (!folder.starts_with(common)) common.erase(common.rfind('/', common.size() - 2) + 1);
+        const std::string_view folder(path.data(), folderLength(path));
+        while (!folder.starts_with(common)) common.resize(folderLength(std::string_view(common).substr(0, common.size() - 1)));
     }
     return common;
 }
@@ -142,7 +147,7 @@ BatchRun::BatchRun(ConversionRun& single, BatchPrompts& prompts, WindowThread& w
 void BatchRun::convertDropped(RunView& view, const std::vector<std::string>& paths)
 {
     if (paths.size() == 1 && files_.status(paths.front()).kind != engine::FileStatus::Folder
-        && batch::isMeasurementFileName(paths.front().substr(paths.front().rfind('/') + 1)))
+        && batch::isMeasurementFileName(engine::splitPath(paths.front()).name))
         return single_.convertOneFile(view, paths.front());
     view.showStatus(StatusRunning);
     view.setCommand1Enabled(false);
