@@ -2,7 +2,9 @@
 #include "ui/file_converter.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QDropEvent>
+#include <QFile>
 #include <QFont>
 #include <QIcon>
 #include <QLabel>
@@ -61,21 +63,22 @@ FileConverter::FileConverter(engine::ConversionPipeline& pipeline, const QString
 }
 
 FileConverter::FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder,
-                             BatchPrompts& batchPrompts, PipelineMaker makePipeline, QWidget* parent)
+                             workflow::BatchPrompts& batchPrompts, workflow::PipelineMaker makePipeline, QWidget* parent)
     : FileConverter(pipeline, applicationFolder, &batchPrompts, std::move(makePipeline), parent)
 {
 }
 
 FileConverter::FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder,
-                             BatchPrompts* batchPrompts, PipelineMaker makePipeline, QWidget* parent)
+                             workflow::BatchPrompts* batchPrompts, workflow::PipelineMaker makePipeline, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       CMDialogDatei(this),
       warnings_(this),
-      run_(pipeline, CMDialogDatei, warnings_, &QApplication::beep, profileMeasurementFolder(applicationFolder)),
+      run_(pipeline, CMDialogDatei, warnings_, &QApplication::beep,
+           workflow::profileMeasurementFolder(applicationFolder.toStdString())),
       batchPrompts_(this),
-      batchRun_(run_, batchPrompts != nullptr ? *batchPrompts : batchPrompts_,
-                profileMeasurementFolder(applicationFolder), std::move(makePipeline))
+      batchRun_(run_, batchPrompts != nullptr ? *batchPrompts : batchPrompts_, windowThread_,
+                workflow::profileMeasurementFolder(applicationFolder.toStdString()), std::move(makePipeline))
 {
     setObjectName(QStringLiteral("FileConverter"));
     setWindowTitle(QStringLiteral("FileConverter"));
@@ -131,9 +134,10 @@ void FileConverter::dropEvent(QDropEvent* event)
     if (!takes(event->mimeData())) return event->ignore();
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    QStringList paths;
+    // The system's names, as the workflow takes them, without a closing '/' or "..".
+    std::vector<std::string> paths;
     for (const QUrl& url : event->mimeData()->urls())
-        paths.append(url.toLocalFile());
+        paths.push_back(QFile::encodeName(QDir::cleanPath(url.toLocalFile())).toStdString());
     // The run starts once the drop is answered: the file manager waits for that answer, not for the run,
     // and no other drop or click may come in between.
     running_ = true;
@@ -141,7 +145,7 @@ void FileConverter::dropEvent(QDropEvent* event)
     QTimer::singleShot(0, this, [this, paths] { runAlone([this, paths] { batchRun_.convertDropped(*this, paths); }); });
 }
 
-void FileConverter::showStatus(const QString& text) { Label2->setText(text); }
+void FileConverter::showStatus(const std::string& text) { Label2->setText(QString::fromStdString(text)); }
 
 void FileConverter::setCommand1Enabled(bool enabled)
 {

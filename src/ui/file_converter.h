@@ -1,11 +1,12 @@
 // The program's only window: title, description, status line and the two buttons.
 #pragma once
 
-#include "ui/batch_run.h"
-#include "ui/conversion_run.h"
 #include "ui/message_box_warnings.h"
 #include "ui/qt_batch_prompts.h"
 #include "ui/qt_file_dialog.h"
+#include "ui/qt_window_thread.h"
+#include "workflow/batch_run.h"
+#include "workflow/conversion_run.h"
 
 #include <QWidget>
 
@@ -18,8 +19,9 @@ class QPushButton;
 namespace ui {
 
 // Command1 runs one conversion through the dialogs; Command2 closes the window, which ends the program.
-// Files and folders dropped on the window from a file manager are converted too.
-class FileConverter : public QWidget, private RunView {
+// Files and folders dropped on the window from a file manager are converted too. The runs are the
+// workflow's: the window shows what they show and hands them the clicks and drops.
+class FileConverter : public QWidget, private workflow::RunView {
     Q_OBJECT
 
 public:
@@ -28,8 +30,8 @@ public:
     FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder, QWidget* parent = nullptr);
     // The same window whose runs over dropped files ask batchPrompts and convert through pipelines
     // of makePipeline, as tests need them.
-    FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder, BatchPrompts& batchPrompts,
-                  PipelineMaker makePipeline, QWidget* parent = nullptr);
+    FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder, workflow::BatchPrompts& batchPrompts,
+                  workflow::PipelineMaker makePipeline, QWidget* parent = nullptr);
 
     QLabel* Label1;
     QLabel* Label3;
@@ -43,10 +45,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder, BatchPrompts* batchPrompts,
-                  PipelineMaker makePipeline, QWidget* parent);
+    FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder, workflow::BatchPrompts* batchPrompts,
+                  workflow::PipelineMaker makePipeline, QWidget* parent);
 
-    void showStatus(const QString& text) override;
+    void showStatus(const std::string& text) override;
     void setCommand1Enabled(bool enabled) override;
     // Local files and folders only, and none while a run is in progress.
     bool takes(const QMimeData* data) const;
@@ -55,9 +57,10 @@ private:
 
     QtFileDialog CMDialogDatei;
     MessageBoxWarnings warnings_;
-    ConversionRun run_;
+    workflow::ConversionRun run_;
     QtBatchPrompts batchPrompts_;
-    BatchRun batchRun_;
+    QtWindowThread windowThread_;
+    workflow::BatchRun batchRun_;
     bool running_ = false;  // from a click or drop to the end of the run it starts
 };
 

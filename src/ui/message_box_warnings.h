@@ -1,17 +1,17 @@
 // Warnings of the engine shown the desktop way: a beep and a modal warning box.
 #pragma once
 
-#include "ui/conversion_run.h"
+#include "workflow/conversion_run.h"
 
 class QWidget;
 
 namespace ui {
 
-class MessageBoxWarnings : public WarningPresenter {
+class MessageBoxWarnings : public workflow::WarningBox {
 public:
     explicit MessageBoxWarnings(QWidget* parent);
     // Returns when the user has closed the box.
-    void present(const engine::Failure& failure) override;
+    void warn(const workflow::WarningText& text) override;
 
 private:
     QWidget* parent_;

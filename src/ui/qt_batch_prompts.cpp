@@ -1,6 +1,7 @@
 // The dialogs and boxes of a run over many files, as Qt's widgets show them.
 #include "ui/qt_batch_prompts.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -12,18 +13,19 @@ QtBatchPrompts::QtBatchPrompts(QWidget* parent) : parent_(parent) {}
 
 QtBatchPrompts::~QtBatchPrompts() = default;
 
-QString QtBatchPrompts::targetFolder(const QString& startFolder)
+std::string QtBatchPrompts::targetFolder(const std::string& startFolder)
 {
     QFileDialog dialog(parent_, QStringLiteral("Save Files To"));
     // Qt's own widget, as for the file dialogs; it has a button that makes a new folder.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
-    dialog.setDirectory(startFolder);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    dialog.setDirectory(QString::fromStdString(startFolder));
+    // The system's name for the folder, as the engine takes it.
+    return dialog.exec() == QDialog::Accepted ? QFile::encodeName(dialog.selectedFiles().value(0)).toStdString() : std::string();
 }
 
-BatchPrompts::Existing QtBatchPrompts::existingTargets(std::size_t existing, std::size_t count)
+workflow::BatchPrompts::Existing QtBatchPrompts::existingTargets(std::size_t existing, std::size_t count)
 {
     QMessageBox box(
         QMessageBox::Question, QStringLiteral("Save Files To"),
@@ -64,16 +66,16 @@ void QtBatchPrompts::progressStarted(std::size_t count, std::function<void()> ca
     progress_->show();
 }
 
-void QtBatchPrompts::progress(std::size_t index, std::size_t count, const QString& file)
+void QtBatchPrompts::progress(std::size_t index, std::size_t count, const std::string& file)
 {
     if (!progress_ || stopping_) return;
-    progress_->setLabelText(QStringLiteral("%1 of %2\n%3").arg(index + 1).arg(count).arg(file));
+    progress_->setLabelText(QStringLiteral("%1 of %2\n%3").arg(index + 1).arg(count).arg(QString::fromStdString(file)));
     progress_->setValue(static_cast<int>(index));
 }
 
 void QtBatchPrompts::progressEnded() { progress_.reset(); }
 
-void QtBatchPrompts::summary(const BatchSummary& summary)
+void QtBatchPrompts::summary(const workflow::BatchSummary& summary)
 {
     QString text = QStringLiteral("Converted: %1\nSkipped, the target exists already: %2\nNot converted: %3")
                        .arg(summary.converted).arg(summary.skipped).arg(summary.notConverted);
@@ -83,7 +85,9 @@ void QtBatchPrompts::summary(const BatchSummary& summary)
                     text, QMessageBox::Ok, parent_);
     // Plain text: a '<' in a file name must not turn the box into markup.
     box.setTextFormat(Qt::PlainText);
-    box.setDetailedText(summary.problems.join(u'\n'));
+    QStringList problems;
+    for (const std::string& problem : summary.problems) problems.append(QString::fromStdString(problem));
+    box.setDetailedText(problems.join(u'\n'));
     box.exec();
 }
 

@@ -1,7 +1,7 @@
 // The dialogs and boxes of a run over many files, as Qt's widgets show them.
 #pragma once
 
-#include "ui/batch_run.h"
+#include "workflow/batch_run.h"
 
 #include <memory>
 
@@ -10,17 +10,17 @@ class QWidget;
 
 namespace ui {
 
-class QtBatchPrompts : public BatchPrompts {
+class QtBatchPrompts : public workflow::BatchPrompts {
 public:
     explicit QtBatchPrompts(QWidget* parent);
     ~QtBatchPrompts() override;
 
-    QString targetFolder(const QString& startFolder) override;
+    std::string targetFolder(const std::string& startFolder) override;
     Existing existingTargets(std::size_t existing, std::size_t count) override;
     void progressStarted(std::size_t count, std::function<void()> cancel) override;
-    void progress(std::size_t index, std::size_t count, const QString& file) override;
+    void progress(std::size_t index, std::size_t count, const std::string& file) override;
     void progressEnded() override;
-    void summary(const BatchSummary& summary) override;
+    void summary(const workflow::BatchSummary& summary) override;
 
 private:
     QWidget* parent_;

@@ -1,9 +1,10 @@
-// FileConverter on Windows: the window that converts old measurement files, one at a time.
+// FileConverter on Windows: the window that converts old measurement files, a shell over the workflow.
 #include "engine/conversion_pipeline.h"
 #include "engine/files/win32_paths.h"
 #include "win32/main_window.h"
-#include "win32/single_run.h"
+#include "win32/warning_box.h"
 #include "win32/win32_file_dialog.h"
+#include "workflow/conversion_run.h"
 
 #include <windows.h>
 
@@ -38,9 +39,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     if (!window.create(instance))
         return 1;
     win32::Win32FileDialog dialog(window.handle());
+    win32::Win32WarningBox warnings(window.handle());
     engine::ConversionPipeline pipeline;
-    win32::SingleRun run(window, dialog, pipeline, applicationFolder());
-    window.onCommand1([&run] { run.run(); });
+    // The run is the workflow's; the window only shows it. Its dialogs are modal, so it runs on
+    // the window's thread, and Command1 stays disabled until it ends.
+    workflow::ConversionRun run(pipeline, dialog, warnings, [] { MessageBeep(MB_OK); },
+                                workflow::profileMeasurementFolder(applicationFolder()));
+    window.onCommand1([&run, &window] { run.convertOneFile(window); });
     window.show(showCommand);
 
     MSG message;

@@ -1,6 +1,8 @@
 // The program's only window: title, description, status line and the two buttons, laid out in twips.
 #pragma once
 
+#include "workflow/conversion_run.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -8,7 +10,8 @@
 
 namespace win32 {
 
-class MainWindow {
+// It is the run's view: the status line Label2 and Command1.
+class MainWindow final : public workflow::RunView {
 public:
     // Registers the window class; once per program.
     static bool registerClass(HINSTANCE instance);
@@ -21,8 +24,8 @@ public:
     void onCommand1(std::function<void()> run) { command1_ = std::move(run); }
 
     // The status line and Command1, as a run changes them.
-    void showStatus(const std::string& text);
-    void setCommand1Enabled(bool enabled);
+    void showStatus(const std::string& text) override;
+    void setCommand1Enabled(bool enabled) override;
 
     // Command1 holds the focus when the window opens.
     void show(int showCommand);

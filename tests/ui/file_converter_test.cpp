@@ -11,24 +11,25 @@
 
 namespace {
 
-using Existing = ui::BatchPrompts::Existing;
+using Existing = workflow::BatchPrompts::Existing;
 
 // Answers a batch's dialogs (files go where the folder dialog starts), notes what they asked, lets a test act at a file.
-struct Prompts : ui::BatchPrompts {
+struct Prompts : workflow::BatchPrompts {
     Existing answer = Existing::Cancel;
     bool cancelFolder = false;
     std::function<void(const QString& file)> atFile;
     std::function<void()> cancel;
     QStringList asked, summed;  // summed: "converted skipped not-converted not-begun", then the summary's detail lines
 
-    QString targetFolder(const QString& start) override { asked << "folder " + QDir(start).dirName(); return cancelFolder ? "" : start; }
+    std::string targetFolder(const std::string& start) override { asked << "folder " + QDir(QString::fromStdString(start)).dirName(); return cancelFolder ? "" : start; }
     Existing existingTargets(std::size_t n, std::size_t of) override { asked << QString("existing %1 of %2").arg(n).arg(of); return answer; }
     void progressStarted(std::size_t, std::function<void()> stop) override { cancel = std::move(stop); }
-    void progress(std::size_t, std::size_t, const QString& file) override { if (atFile) atFile(file); }
+    void progress(std::size_t, std::size_t, const std::string& file) override { if (atFile) atFile(QString::fromStdString(file)); }
     void progressEnded() override {}
-    void summary(const ui::BatchSummary& s) override
+    void summary(const workflow::BatchSummary& s) override
     {
-        summed = QStringList{QString("%1 %2 %3 %4").arg(s.converted).arg(s.skipped).arg(s.notConverted).arg(s.notBegun)} + s.problems;
+        summed = QStringList{QString("%1 %2 %3 %4").arg(s.converted).arg(s.skipped).arg(s.notConverted).arg(s.notBegun)};
+        for (const std::string& problem : s.problems) summed << QString::fromStdString(problem);
     }
 };
 

@@ -3,7 +3,7 @@
 # "Start converting a file", the old file's path typed into the open dialog, the target's into the
 # save dialog (and yes to replacing it); the file written is the Linux gconvert's conversion of the
 # same file but for the save stamp, and the status line says so. A cancelled open dialog ends in
-# "ERROR: File NOT converted!", and "End" ends the program; the window is laid out for 96 and 144 dpi.
+# "ERROR: File NOT converted!", as does a file too short, after its warning box; "End" ends the program; the window is laid out for 96 and 144 dpi.
 # Usage: tests/windows/window.sh LINUX_BUILD WINDOWS_BUILD  (with the WINEPREFIX of scripts/test-windows)
 set -euo pipefail
 linux="$(realpath "$1")/src/cli/gconvert"
@@ -37,6 +37,7 @@ record[1896:1900] = bytes(2) + (1).to_bytes(2, "little")
 record[2017:2092] = b"C:\\DATA\\MESS01.G".ljust(75)
 open(sys.argv[1], "wb").write(record)
 PY
+head -c 100 /dev/urandom >"$work/old/SHORT.G"
 # The target is there already: the save dialog asks before replacing it.
 echo "an older conversion" > "$work/out/MESS01.G"
 windows_path() { local path="Z:$1"; printf '%s' "${path//\//\\}"; }
@@ -142,6 +143,16 @@ xdotool key Escape
 within 30 status_is "ERROR: File NOT converted!" || fail "the status line reads '$(status)' after a cancel"
 shown "Save File" && fail "a save dialog after a cancelled open dialog"
 
+# A file too short to load: a warning box with the loader's title and error number, then the same end.
+click_command1
+answer "Open File" "$(windows_path "$work/old/SHORT.G")"
+box='Error:  \(g_DateiLaden\):  62'
+within 30 shown "$box" || fail "no warning box '$box' for a short file"
+xdotool windowactivate --sync "$(newest "$box")" >/dev/null 2>&1 || true
+xdotool key Return
+within 30 status_is "ERROR: File NOT converted!" || fail "the status line reads '$(status)' after a short file"
+shown "Save File" && fail "a save dialog after a file that did not load"
+
 # "End" is at 320, 232, 81 x 25 pixels.
 xdotool mousemove --window "$main" 360 244 click 1
 within 30 eval '! shown FileConverter' || fail "End did not close the window"
@@ -156,4 +167,4 @@ client_area_is 606x392
 xdotool mousemove --window "$main" 540 366 click 1
 within 30 eval '! shown FileConverter' || fail "End at 144 dpi did not close the window"
 
-echo "window: converted a file through both dialogs as gconvert does, a cancel ends as not converted, End ends it, laid out at 96 and 144 dpi"
+echo "window: converted a file through both dialogs as gconvert does, a cancel and a short file end as not converted, End ends it, laid out at 96 and 144 dpi"

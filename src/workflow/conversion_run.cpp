@@ -1,14 +1,12 @@
 // One conversion run of the window: open dialog and load, convert, save dialog and save, status line.
-#include "ui/conversion_run.h"
+#include "workflow/conversion_run.h"
 
 #include "support/engine/file_names.h"
 #include "support/engine/windows1252.h"
 #include "support/window/path_split.h"
 #include "support/window/profile.h"
 
-#include <QFile>
-
-namespace ui {
+namespace workflow {
 namespace {
 
 // The old file's filter shows "Geradheit(*.G)" and lists only *.G files.
@@ -30,14 +28,14 @@ std::string storedFileNamePart(const records::Text<75>& storedName)
 
 }  // namespace
 
-FolderLookup profileMeasurementFolder(const QString& applicationFolder)
+FolderLookup profileMeasurementFolder(const std::string& applicationFolder)
 {
     // The folders are looked at afresh too: a profile put beside the program while it runs counts.
-    return [folder = applicationFolder.toStdString()] { return support::measurementFolder(support::programFolders(folder)); };
+    return [applicationFolder] { return support::measurementFolder(support::programFolders(applicationFolder)); };
 }
 
 ConversionRun::ConversionRun(engine::ConversionPipeline& pipeline, support::FileDialogControl& dialog,
-                             WarningPresenter& warnings, std::function<void()> beep, FolderLookup measurementFolder)
+                             WarningBox& warnings, std::function<void()> beep, FolderLookup measurementFolder)
     : pipeline_(pipeline), dialog_(dialog), warnings_(warnings), beep_(std::move(beep)),
       measurementFolder_(std::move(measurementFolder))
 {
@@ -46,7 +44,7 @@ ConversionRun::ConversionRun(engine::ConversionPipeline& pipeline, support::File
 bool ConversionRun::DateiOeffnen()
 {
     beep_();
-    // The dialog's UTF-8 name is the system's name for the file: Qt names files in UTF-8 here.
+    // The dialog's UTF-8 name is the system's name for the file, as the engine takes it.
     const std::string chosen = support::DateiDialog(dialog_, measurementFolder_(), OpenFilter, "Open File", OpenDialog);
     return !chosen.empty() && load(chosen);
 }
@@ -54,7 +52,7 @@ bool ConversionRun::DateiOeffnen()
 bool ConversionRun::load(const std::string& source)
 {
     if (const std::optional<engine::Failure> failure = pipeline_.load(source)) {
-        warnings_.present(*failure);
+        warnings_.warn(warningText(*failure));
         return false;
     }
     return true;
@@ -69,7 +67,7 @@ bool ConversionRun::DateiSpeichernUnter()
         return false;
     const engine::ConversionResult saved = pipeline_.save(chosen);
     if (saved.failure)
-        warnings_.present(*saved.failure);
+        warnings_.warn(warningText(*saved.failure));
     return saved.status == engine::ConversionResult::Converted;
 }
 
@@ -78,22 +76,22 @@ void ConversionRun::convertOneFile(RunView& view)
     run(view, [this] { return DateiOeffnen(); });
 }
 
-void ConversionRun::convertOneFile(RunView& view, const QString& source)
+void ConversionRun::convertOneFile(RunView& view, const std::string& source)
 {
-    run(view, [this, &source] { return load(QFile::encodeName(source).toStdString()); });
+    run(view, [this, &source] { return load(source); });
 }
 
 void ConversionRun::run(RunView& view, const std::function<bool()>& open)
 {
-    view.showStatus(QString::fromLatin1(StatusRunning));
+    view.showStatus(StatusRunning);
     // Stays disabled through every dialog and box of the run, so that no second run can start inside it.
     view.setCommand1Enabled(false);
     bool converted = false;
     // The conversion itself runs as the file is loaded, before the save dialog that needs its record.
     if (open())
         converted = DateiSpeichernUnter();
-    view.showStatus(QString::fromLatin1(converted ? StatusConverted : StatusNotConverted));
+    view.showStatus(converted ? StatusConverted : StatusNotConverted);
     view.setCommand1Enabled(true);
 }
 
-}  // namespace ui
+}  // namespace workflow

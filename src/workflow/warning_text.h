@@ -3,18 +3,19 @@
 
 #include "engine/failure.h"
 
-#include <QString>
+#include <string>
 
-namespace ui {
+namespace workflow {
 
 // The line break the warning prompts use: carriage return, line feed.
-inline const QString NeueZeile = QStringLiteral("\r\n");
+inline constexpr char NeueZeile[] = "\r\n";
 
+// UTF-8.
 struct WarningText {
-    QString title;   // "Error:  (g_DateiLaden):  53"
-    QString prompt;  // "...at loading", NeueZeile, "File not found"
+    std::string title;   // "Error:  (g_DateiLaden):  53"
+    std::string prompt;  // "...at loading", NeueZeile, "File not found"
 };
 
 WarningText warningText(const engine::Failure& failure);
 
-}  // namespace ui
+}  // namespace workflow

@@ -3,12 +3,12 @@
 
 #include "engine/conversion_pipeline.h"
 #include "support/window/file_dialog.h"
+#include "workflow/warning_text.h"
 
-#include <QString>
 #include <functional>
 #include <string>
 
-namespace ui {
+namespace workflow {
 
 inline constexpr char StatusRunning[] = "Start converting";
 inline constexpr char StatusConverted[] = "File succesfully converted!";
@@ -18,15 +18,17 @@ inline constexpr char StatusNotConverted[] = "ERROR: File NOT converted!";
 class RunView {
 public:
     virtual ~RunView() = default;
-    virtual void showStatus(const QString& text) = 0;
+    // UTF-8.
+    virtual void showStatus(const std::string& text) = 0;
     virtual void setCommand1Enabled(bool enabled) = 0;
 };
 
-// Tells the user why a file could not be loaded or saved: a beep and a modal warning box.
-class WarningPresenter {
+// Tells the user why a file could not be loaded or saved: a beep and a modal warning box with the
+// text's title and prompt; returns when the user has closed it.
+class WarningBox {
 public:
-    virtual ~WarningPresenter() = default;
-    virtual void present(const engine::Failure& failure) = 0;
+    virtual ~WarningBox() = default;
+    virtual void warn(const WarningText& text) = 0;
 };
 
 // The folder the file dialogs start in, UTF-8 as the dialog routine takes it; asked afresh before
@@ -35,14 +37,14 @@ using FolderLookup = std::function<std::string()>;
 
 // PfadMessFile of the profile file, or the VelFiles folder made where it goes: both beside the
 // program in applicationFolder for a portable copy, in the user's folders for an installed program.
-FolderLookup profileMeasurementFolder(const QString& applicationFolder);
+FolderLookup profileMeasurementFolder(const std::string& applicationFolder);
 
 // The dialog steps of a run around the conversion pipeline; everything it shows goes through the
 // interfaces it is given, so that it runs without a screen.
 class ConversionRun {
 public:
-    ConversionRun(engine::ConversionPipeline& pipeline, support::FileDialogControl& dialog,
-                  WarningPresenter& warnings, std::function<void()> beep, FolderLookup measurementFolder);
+    ConversionRun(engine::ConversionPipeline& pipeline, support::FileDialogControl& dialog, WarningBox& warnings,
+                  std::function<void()> beep, FolderLookup measurementFolder);
 
     // Asks for the old file, loads and converts it; false after a cancel or a failed load.
     bool DateiOeffnen();
@@ -54,8 +56,9 @@ public:
     // The click on Command1: the whole run from the open dialog to the outcome in the status line.
     void convertOneFile(RunView& view);
 
-    // The same run for a file chosen before it starts, such as one dropped on the window: no open dialog.
-    void convertOneFile(RunView& view, const QString& source);
+    // The same run for a file chosen before it starts (the system's name), such as one dropped on
+    // the window: no open dialog.
+    void convertOneFile(RunView& view, const std::string& source);
 
 private:
     // Loads and converts source (the system's name for it); a failure goes to the warning box.
@@ -64,9 +67,9 @@ private:
 
     engine::ConversionPipeline& pipeline_;
     support::FileDialogControl& dialog_;
-    WarningPresenter& warnings_;
+    WarningBox& warnings_;
     std::function<void()> beep_;
     FolderLookup measurementFolder_;
 };
 
-}  // namespace ui
+}  // namespace workflow
