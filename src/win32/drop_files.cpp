@@ -22,19 +22,25 @@ int main(int argc, char** argv)
         names.push_back(L'\0');
     }
     names.push_back(L'\0');
-    const std::size_t size = sizeof(DROPFILES) + names.size() * sizeof(wchar_t);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    if (block == nullptr)
+    // The block as DragQueryFileW reads it: the header, then the names.
+    std::string block(sizeof(DROPFILES) + names.size() * sizeof(wchar_t), '\0');
+    DROPFILES header{};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = TRUE;
+    std::memcpy(block.data(), &header, sizeof header);
+    std::memcpy(block.data() + sizeof header, names.data(), names.size() * sizeof(wchar_t));
+    // A memory handle means nothing in another process, and wine carries none across with the
+    // message: the block is written into the window's own process, where a fixed block's handle is
+    // its address. DragFinish cannot free it there; the few bytes go with that process.
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
+    if (process == nullptr)
         return 1;
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
-    GlobalUnlock(block);
-    // The receiver frees the block with DragFinish.
-    if (!PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0)) {
-        GlobalFree(block);
+    void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    const bool written = remote != nullptr && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
+    CloseHandle(process);
+    if (!written || !PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0))
         return 1;
-    }
     return 0;
 }
