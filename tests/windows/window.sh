@@ -183,6 +183,23 @@ within 30 status_is "File succesfully converted!" || fail "the status line reads
     || fail "the window's conversion of $file differs from gconvert -r's outside the stamp and the name"
 done
 
+# Dropped again on the same folder: the one question whether to replace the 300 targets; Enter skips
+# them (replacing cannot be undone), so no file is touched and the run ends as not converted.
+times() { find "$work/batch" -type f -printf '%T@ %p\n' | sort; }
+before=$(times)
+wine "$work/app/drop_files.exe" "$(windows_path "$work/many")" 2>/dev/null || fail "could not drop the folder again"
+answer "Save Files To" "$(windows_path "$work/batch")"
+folder_dialog=$(newest "Save Files To")
+within 30 eval '[ -n "$(newest "Save Files To")" ] && [ "$(newest "Save Files To")" != "$folder_dialog" ]' \
+  || fail "no question before replacing the existing targets"
+xdotool windowactivate --sync "$(newest "Save Files To")" >/dev/null 2>&1 || true
+xdotool key Return
+within 60 eval '[ "$(count FileConverter)" -gt 1 ]' || fail "no summary box after skipping the existing targets"
+xdotool windowactivate --sync "$(newest FileConverter)" >/dev/null 2>&1 || true
+xdotool key Return
+within 30 status_is "ERROR: File NOT converted!" || fail "the status line reads '$(status)' after skipping every file"
+[ "$(times)" = "$before" ] || fail "Enter at the question replaced existing targets"
+
 # "End" is at 320, 232, 81 x 25 pixels.
 xdotool mousemove --window "$main" 360 244 click 1
 within 30 eval '! shown FileConverter' || fail "End did not close the window"
@@ -197,4 +214,4 @@ client_area_is 606x392
 xdotool mousemove --window "$main" 540 366 click 1
 within 30 eval '! shown FileConverter' || fail "End at 144 dpi did not close the window"
 
-echo "window: converted a file through both dialogs as gconvert does, a cancel and a short file end as not converted, a dropped folder of 300 files as gconvert -r does, End ends it, laid out at 96 and 144 dpi"
+echo "window: converted a file through both dialogs as gconvert does, a cancel and a short file end as not converted, a dropped folder of 300 files as gconvert -r does, Enter skips existing targets, End ends it, laid out at 96 and 144 dpi"
