@@ -3,13 +3,17 @@
 #include "engine/files/win32_paths.h"
 #include "win32/main_window.h"
 #include "win32/warning_box.h"
+#include "win32/win32_batch_prompts.h"
 #include "win32/win32_file_dialog.h"
+#include "win32/win32_window_thread.h"
+#include "workflow/batch_run.h"
 #include "workflow/conversion_run.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,7 +34,7 @@ std::string applicationFolder()
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
     // The manifest asks for common controls 6; they are registered before the first control is made.
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     if (!win32::MainWindow::registerClass(instance))
         return 1;
@@ -46,6 +50,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     workflow::ConversionRun run(pipeline, dialog, warnings, [] { MessageBeep(MB_OK); },
                                 workflow::profileMeasurementFolder(applicationFolder()));
     window.onCommand1([&run, &window] { run.convertOneFile(window); });
+    // Dropped files are converted off the window's thread, each run through a pipeline of its own.
+    win32::Win32WindowThread windowThread;
+    win32::Win32BatchPrompts batchPrompts(window.handle());
+    workflow::BatchRun batchRun(run, batchPrompts, windowThread, workflow::profileMeasurementFolder(applicationFolder()),
+                                [] { return std::make_unique<engine::ConversionPipeline>(); });
+    window.onDrop([&batchRun, &window](const std::vector<std::string>& paths) { batchRun.convertDropped(window, paths); });
     window.show(showCommand);
 
     MSG message;

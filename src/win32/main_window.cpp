@@ -4,6 +4,9 @@
 #include "engine/files/win32_paths.h"
 #include "win32/control_ids.h"
 
+#include <commctrl.h>
+#include <shellapi.h>
+
 #include <iterator>
 
 namespace win32 {
@@ -12,6 +15,8 @@ namespace {
 // A fixed single border with a caption and a close box: no resizing, no minimise or maximise box.
 constexpr DWORD WindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD WindowExStyle = 0;
+// Posted to itself when a drop is answered: its run starts then.
+constexpr UINT RunDropped = WM_APP + 10;
 
 // The client area and the controls' places in twips (1/1440 inch): 15 twips make a pixel at 96 dpi.
 constexpr int ClientWidth = 6060;
@@ -86,6 +91,9 @@ bool MainWindow::create(HINSTANCE instance)
     if (window_ == nullptr)
         return false;
     createControls();
+    addToolTip();
+    // Files and folders dropped from a file manager come as WM_DROPFILES.
+    DragAcceptFiles(window_, TRUE);
     layOut(GetDpiForWindow(window_), nullptr);
     return true;
 }
@@ -96,6 +104,51 @@ void MainWindow::createControls()
     for (const Control& control : Controls)
         CreateWindowExW(0, control.className, control.text, control.style, 0, 0, 0, 0, window_,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+}
+
+void MainWindow::addToolTip()
+{
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
+    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
+    // The whole window says it, over the labels (which let the mouse through) and the buttons alike.
+    static wchar_t text[] = L"Drop measurement files or folders here to convert them";
+    for (HWND tool : {window_, GetDlgItem(window_, Command1), GetDlgItem(window_, Command2)}) {
+        TTTOOLINFOW info{};
+        info.cbSize = sizeof info;
+        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        info.hwnd = window_;
+        info.uId = reinterpret_cast<UINT_PTR>(tool);
+        info.lpszText = text;
+        SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    }
+}
+
+void MainWindow::runAlone(const std::function<void()>& run)
+{
+    running_ = true;
+    run();
+    running_ = false;
+}
+
+void MainWindow::dropped(HDROP drop)
+{
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT index = 0; index < count; ++index) {
+        std::wstring path(DragQueryFileW(drop, index, nullptr, 0) + 1, L'\0');
+        path.resize(DragQueryFileW(drop, index, path.data(), static_cast<UINT>(path.size())));
+        // The workflow takes paths without a closing separator, a drive's root aside.
+        while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+        if (!path.empty()) paths.push_back(engine::utf8Text(path));
+    }
+    DragFinish(drop);
+    if (running_ || !drop_ || paths.empty()) return;
+    // The run starts once the drop is answered, and no other drop or click may come in between.
+    running_ = true;
+    setCommand1Enabled(false);
+    dropped_ = std::move(paths);
+    PostMessageW(window_, RunDropped, 0, 0);
 }
 
 void MainWindow::layOut(UINT dpi, const POINT* position)
@@ -175,8 +228,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case Command1:
-            if (HIWORD(wParam) == BN_CLICKED && command1_)
-                command1_();
+            if (HIWORD(wParam) == BN_CLICKED && command1_ && !running_)
+                runAlone(command1_);
             return 0;
         case Command2:
             if (HIWORD(wParam) == BN_CLICKED)
@@ -202,6 +255,15 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
                 SetFocus(back);
         }
         return 0;
+    case WM_DROPFILES:
+        dropped(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case RunDropped: {
+        const std::vector<std::string> paths = std::move(dropped_);
+        dropped_.clear();
+        runAlone([this, &paths] { drop_(paths); });
+        return 0;
+    }
     case WM_DPICHANGED: {
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
         const POINT topLeft{suggested->left, suggested->top};

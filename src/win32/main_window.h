@@ -5,8 +5,11 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace win32 {
 
@@ -22,6 +25,9 @@ public:
 
     // What a click on Command1 does; it runs on the window's thread.
     void onCommand1(std::function<void()> run) { command1_ = std::move(run); }
+    // What a drop of files and folders does, given their UTF-8 paths without a closing separator;
+    // it runs on the window's thread once the drop is answered. Drops are refused while a run goes on.
+    void onDrop(std::function<void(const std::vector<std::string>&)> run) { drop_ = std::move(run); }
 
     // The status line and Command1, as a run changes them.
     void showStatus(const std::string& text) override;
@@ -38,11 +44,19 @@ private:
     // position is the window's top left, or null to keep it.
     void layOut(UINT dpi, const POINT* position);
     void clickFocusedButton();
+    void addToolTip();
+    void dropped(HDROP drop);
+    // Runs the one run a click or a drop starts, the window taking no drop until it is over.
+    void runAlone(const std::function<void()>& run);
 
     HWND window_ = nullptr;
     HWND focusBeforeDeactivation_ = nullptr;
     HFONT fonts_[3] = {};
+    HWND toolTip_ = nullptr;
     std::function<void()> command1_;
+    std::function<void(const std::vector<std::string>&)> drop_;
+    std::vector<std::string> dropped_;  // waiting for its run
+    bool running_ = false;              // from a click or drop to the end of the run it starts
 };
 
 }  // namespace win32

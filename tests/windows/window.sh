@@ -28,7 +28,7 @@ finish() {
 trap finish EXIT
 # A portable copy: the program makes its VelFiles folder beside itself.
 mkdir "$work/app" "$work/old" "$work/out" "$work/linux"
-cp "$build/src/win32/FileConverter.exe" "$build/src/win32/window_text.exe" "$work/app/"
+cp "$build/src/win32/FileConverter.exe" "$build/src/win32/window_text.exe" "$build/src/win32/drop_files.exe" "$work/app/"
 # An old record of random content, to be saved, format 1, that was once saved as C:\DATA\MESS01.G.
 python3 - "$work/old/MESS01.G" <<'PY'
 import os, sys
@@ -38,6 +38,17 @@ record[2017:2092] = b"C:\\DATA\\MESS01.G".ljust(75)
 open(sys.argv[1], "wb").write(record)
 PY
 head -c 100 /dev/urandom >"$work/old/SHORT.G"
+# A tree of 300 such records to drop, 100 of them a folder further down.
+python3 - "$work/many" <<'PY'
+import os, sys
+for index in range(300):
+    folder = os.path.join(sys.argv[1], "deeper" if index % 3 == 0 else "")
+    os.makedirs(folder, exist_ok=True)
+    record = bytearray(os.urandom(3231))
+    record[1896:1900] = bytes(2) + (1).to_bytes(2, "little")
+    record[2017:2092] = (b"C:\\DATA\\M%05d.G" % index).ljust(75)
+    open(os.path.join(folder, "M%05d.G" % index), "wb").write(record)
+PY
 # The target is there already: the save dialog asks before replacing it.
 echo "an older conversion" > "$work/out/MESS01.G"
 windows_path() { local path="Z:$1"; printf '%s' "${path//\//\\}"; }
@@ -153,6 +164,42 @@ xdotool key Return
 within 30 status_is "ERROR: File NOT converted!" || fail "the status line reads '$(status)' after a short file"
 shown "Save File" && fail "a save dialog after a file that did not load"
 
+# The folder dropped: the folder dialog, then no question (the targets are new), the progress window
+# and the summary box, Command1 disabled until it is answered.
+mkdir "$work/batch"
+wine "$work/app/drop_files.exe" "$(windows_path "$work/many")" 2>/dev/null || fail "could not drop the folder on the window"
+answer "Save Files To" "$(windows_path "$work/batch")"
+# The summary box is a second window titled FileConverter.
+within 120 eval '[ "$(count FileConverter)" -gt 1 ]' || fail "no summary box after the dropped folder"
+[ "$(status command1)" = disabled ] || fail "Command1 is enabled while the summary box is up"
+xdotool windowactivate --sync "$(newest FileConverter)" >/dev/null 2>&1 || true
+xdotool key Return
+within 30 status_is "File succesfully converted!" || fail "the status line reads '$(status)' after the dropped folder"
+"$linux" -r -o "$work/linux-many" "$work/many" || fail "gconvert -r on Linux failed"
+[ "$(find "$work/batch" -type f | wc -l)" -eq 300 ] || fail "$(find "$work/batch" -type f | wc -l) files converted, not 300"
+(cd "$work/linux-many" && find . -type f) | while read -r file; do
+  [ -f "$work/batch/$file" ] || fail "$file was not converted"
+  cmp -s <(unstamped "$work/batch/$file") <(unstamped "$work/linux-many/$file") \
+    || fail "the window's conversion of $file differs from gconvert -r's outside the stamp and the name"
+done
+
+# Dropped again on the same folder: the one question whether to replace the 300 targets; Enter skips
+# them (replacing cannot be undone), so no file is touched and the run ends as not converted.
+times() { find "$work/batch" -type f -printf '%T@ %p\n' | sort; }
+before=$(times)
+wine "$work/app/drop_files.exe" "$(windows_path "$work/many")" 2>/dev/null || fail "could not drop the folder again"
+answer "Save Files To" "$(windows_path "$work/batch")"
+folder_dialog=$(newest "Save Files To")
+within 30 eval '[ -n "$(newest "Save Files To")" ] && [ "$(newest "Save Files To")" != "$folder_dialog" ]' \
+  || fail "no question before replacing the existing targets"
+xdotool windowactivate --sync "$(newest "Save Files To")" >/dev/null 2>&1 || true
+xdotool key Return
+within 60 eval '[ "$(count FileConverter)" -gt 1 ]' || fail "no summary box after skipping the existing targets"
+xdotool windowactivate --sync "$(newest FileConverter)" >/dev/null 2>&1 || true
+xdotool key Return
+within 30 status_is "ERROR: File NOT converted!" || fail "the status line reads '$(status)' after skipping every file"
+[ "$(times)" = "$before" ] || fail "Enter at the question replaced existing targets"
+
 # "End" is at 320, 232, 81 x 25 pixels.
 xdotool mousemove --window "$main" 360 244 click 1
 within 30 eval '! shown FileConverter' || fail "End did not close the window"
@@ -167,4 +214,4 @@ client_area_is 606x392
 xdotool mousemove --window "$main" 540 366 click 1
 within 30 eval '! shown FileConverter' || fail "End at 144 dpi did not close the window"
 
-echo "window: converted a file through both dialogs as gconvert does, a cancel and a short file end as not converted, End ends it, laid out at 96 and 144 dpi"
+echo "window: converted a file through both dialogs as gconvert does, a cancel and a short file end as not converted, a dropped folder of 300 files as gconvert -r does, Enter skips existing targets, End ends it, laid out at 96 and 144 dpi"
