@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The installer of the Windows build, run silently under wine: it puts the programs, the README and
-# the licence into Program Files (the 64-bit one), gconvert.exe runs from there and, with
+# the licence into Program Files (the 64-bit one), both programs run from there, gconvert.exe, with
 # /ADDTOPATH, from the PATH; Apps and Features lists it; its uninstaller, run silently, leaves no file,
 # no Start-menu entry, no registry entry and the PATH as it was.
 # Usage: tests/windows/installer.sh WINDOWS_BUILD  (with the WINEPREFIX of scripts/test-windows)
@@ -58,6 +58,15 @@ location='C:\Program Files\FileConverter'
 [ "$(value NoModify)" = 0x1 ] && [ "$(value NoRepair)" = 0x1 ] || fail "NoModify/NoRepair not set"
 [[ ";$(system_path);" == *";$location;"* ]] || fail "the install folder is not on the system PATH: $(system_path)"
 settle
+# The window starts from the install folder too: on a virtual screen, until window_text finds it.
+if command -v xvfb-run >/dev/null; then
+  xvfb-run -a sh -c '
+    wine "$1/FileConverter.exe" </dev/null >/dev/null 2>&1 &
+    for _ in $(seq 100); do wine "$2" </dev/null >/dev/null 2>&1 && exit 0; sleep 0.2; done
+    exit 1' sh "$folder" "$build/src/win32/window_text.exe" || fail "FileConverter.exe shows no window from $folder"
+  quiet wineserver -k || true
+  settle
+fi
 
 quiet wine "$folder/uninstall.exe" /S || fail "the silent uninstall failed"
 settle
@@ -66,4 +75,4 @@ settle
 registry "$uninstall_key" >/dev/null && fail "the uninstall registry entry is left behind"
 [ "$(system_path)" = "$path_before" ] || fail "the PATH is '$(system_path)' after the uninstall, was '$path_before'"
 settle
-echo "installer: installed $version silently, gconvert.exe ran from Program Files and the PATH, and the uninstaller left nothing"
+echo "installer: installed $version silently, both programs ran from Program Files (gconvert.exe from the PATH too), and the uninstaller left nothing"
