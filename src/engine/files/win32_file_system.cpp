@@ -209,8 +209,13 @@ public:
 
     std::optional<FileError> mayCreateIn(const std::string& folder) override
     {
-        // Windows has no cheap question for the right to write; the save itself reports a refusal.
         if (!isFolder(folder)) return FileError{FileErrorNumber::PathNotFound};
+        // Windows answers for the right to write only when asked by doing: a hidden file made and
+        // gone with its handle, under a temporary's name so that not even a crash leaves a stranger.
+        const Handle probe(CreateFileW(extendedPath(temporaryPathFor(folder + '\\', "write-probe")).c_str(), GENERIC_WRITE,
+                                       0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
+                                       nullptr));
+        if (!probe.valid() && GetLastError() != ERROR_FILE_EXISTS) return lastWindowsFileError();
         return std::nullopt;
     }
 
