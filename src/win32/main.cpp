@@ -1,6 +1,6 @@
 // FileConverter on Windows: the window that converts old measurement files, a shell over the workflow.
 #include "engine/conversion_pipeline.h"
-#include "engine/files/win32_paths.h"
+#include "support/window/user_folders.h"
 #include "win32/main_window.h"
 #include "win32/warning_box.h"
 #include "win32/win32_batch_prompts.h"
@@ -16,20 +16,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-namespace {
-
-// The folder of the program file, UTF-8, without a closing separator.
-std::string applicationFolder()
-{
-    std::vector<wchar_t> path(32768);
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    std::wstring folder(path.data(), length);
-    folder.erase(folder.find_last_of(L"\\/") == std::wstring::npos ? 0 : folder.find_last_of(L"\\/"));
-    return engine::utf8Text(folder);
-}
-
-}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
@@ -48,12 +34,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     // The run is the workflow's; the window only shows it. Its dialogs are modal, so it runs on
     // the window's thread, and Command1 stays disabled until it ends.
     workflow::ConversionRun run(pipeline, dialog, warnings, [] { MessageBeep(MB_OK); },
-                                workflow::profileMeasurementFolder(applicationFolder()));
+                                workflow::profileMeasurementFolder(support::programFileFolder()));
     window.onCommand1([&run, &window] { run.convertOneFile(window); });
     // Dropped files are converted off the window's thread, each run through a pipeline of its own.
     win32::Win32WindowThread windowThread;
     win32::Win32BatchPrompts batchPrompts(window.handle());
-    workflow::BatchRun batchRun(run, batchPrompts, windowThread, workflow::profileMeasurementFolder(applicationFolder()),
+    workflow::BatchRun batchRun(run, batchPrompts, windowThread, workflow::profileMeasurementFolder(support::programFileFolder()),
                                 [] { return std::make_unique<engine::ConversionPipeline>(); });
     window.onDrop([&batchRun, &window](const std::vector<std::string>& paths) { batchRun.convertDropped(window, paths); });
     window.show(showCommand);
