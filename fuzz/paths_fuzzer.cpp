@@ -1,9 +1,9 @@
 // Fuzz target: path splitting, the filter and extension tests and the whole dialog routine on
 // arbitrary paths, filters and chosen names, with lengths reaching past the 16-bit positions.
 #include "fuzz_check.h"
-#include "support/window/file_dialog.h"
-#include "support/window/path_split.h"
-#include "support/window/text_positions.h"
+#include "workflow/file_dialog.h"
+#include "workflow/path_split.h"
+#include "workflow/text_positions.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -17,7 +17,7 @@ namespace {
 using fuzz::require;
 
 // Answers each showing with the next scripted name, and cancels once the script is used up.
-class ScriptedDialog : public support::FileDialogControl {
+class ScriptedDialog : public workflow::FileDialogControl {
 public:
     explicit ScriptedDialog(std::vector<std::string> script) : script_(std::move(script)) {}
     int shown = 0;
@@ -52,12 +52,12 @@ bool isSeparator(char c) { return c == '/' || c == '\\'; }
 // The position (1-based, 0 when absent) of the byte at offset, counted as the program counts.
 std::size_t positionOf(const std::string& text, std::size_t offset)
 {
-    return offset == std::string::npos ? 0 : support::unitCount(std::string_view(text).substr(0, offset)) + 1;
+    return offset == std::string::npos ? 0 : workflow::unitCount(std::string_view(text).substr(0, offset)) + 1;
 }
 
 void checkSplit(const std::string& path)
 {
-    const std::optional<support::PathParts> split = support::PfadZerlegen(path);
+    const std::optional<workflow::PathParts> split = workflow::PfadZerlegen(path);
     const std::size_t colon = path.find(':');
     const std::size_t separator = path.find_last_of("/\\");
     require(split.has_value() == (positionOf(path, colon) < 32767 && positionOf(path, separator) < 32767),
@@ -65,7 +65,7 @@ void checkSplit(const std::string& path)
     if (!split) return;
     require(split->drive == (colon == std::string::npos ? split->drive : path.substr(0, colon + 1)),
             "the drive ends at the first ':'");
-    require(support::unitCount(split->fileName) <= 128 && split->fileName.find_first_of("/\\") == std::string::npos,
+    require(workflow::unitCount(split->fileName) <= 128 && split->fileName.find_first_of("/\\") == std::string::npos,
             "a file name is short and holds no separator");
     // Drive, directory and name are pieces of the path in order; only one separator between folder and name drops out.
     const std::string head = colon == std::string::npos ? split->directory : split->drive + split->directory;
@@ -77,9 +77,9 @@ void checkSplit(const std::string& path)
 
 void checkDialog(const std::string& startPath, const std::string& filter, const std::vector<std::string>& choices)
 {
-    const std::optional<std::string> extension = support::FilterExtension(filter.empty() ? "*.*" : filter);
+    const std::optional<std::string> extension = workflow::FilterExtension(filter.empty() ? "*.*" : filter);
     ScriptedDialog dialog(choices);
-    const std::string chosen = support::DateiDialog(dialog, startPath, filter, "T", 1);
+    const std::string chosen = workflow::DateiDialog(dialog, startPath, filter, "T", 1);
     require(chosen.empty() || (dialog.shown >= 1 && chosen == choices[static_cast<std::size_t>(dialog.shown - 1)]),
             "the routine returns the last name chosen, or nothing");
     if (chosen.empty() || !extension) return;
@@ -87,12 +87,12 @@ void checkDialog(const std::string& startPath, const std::string& filter, const 
         while (text.ends_with(' ')) text.remove_suffix(1);
         return text;
     };
-    const std::string wanted(*extension == "?" ? support::lastCharacter(trimmed(chosen)) : trimmed(*extension));
+    const std::string wanted(*extension == "?" ? workflow::lastCharacter(trimmed(chosen)) : trimmed(*extension));
     // In the name part, without its trailing blanks, the first "." + extension leaves one position after the ".".
     const std::size_t separator = chosen.find_last_of("/\\");
     const std::string_view name = trimmed(std::string_view(chosen).substr(separator == std::string::npos ? 0 : separator + 1));
-    const std::size_t found = support::findWhole(name, "." + std::string(trimmed(wanted)));
-    require(found != std::string::npos && support::unitCount(name.substr(found + 1)) == 1,
+    const std::size_t found = workflow::findWhole(name, "." + std::string(trimmed(wanted)));
+    require(found != std::string::npos && workflow::unitCount(name.substr(found + 1)) == 1,
             "an accepted name carries the extension");
 }
 

@@ -1,7 +1,7 @@
 // What converting sets in a record, stated by the verifier itself so that a slip in the converter shows.
 #include "audit/converted_marks.h"
 
-#include "support/engine/windows1252.h"
+#include "encoding/windows1252.h"
 
 #include <algorithm>
 #include <chrono>
@@ -79,7 +79,7 @@ std::string storedName(const std::string& path)
     std::error_code error;
     const std::u8string absolute =
         std::filesystem::absolute(std::filesystem::path(std::u8string(given.begin(), given.end())), error).u8string();
-    std::string stored = support::toWindows1252(error ? given : std::string(absolute.begin(), absolute.end())).substr(0, width);
+    std::string stored = encoding::toWindows1252(error ? given : std::string(absolute.begin(), absolute.end())).substr(0, width);
     stored.resize(width, ' ');
     return stored;
 }

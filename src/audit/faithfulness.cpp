@@ -3,7 +3,7 @@
 
 #include "audit/converted_marks.h"
 #include "audit/tree_walk.h"
-#include "support/engine/windows1252.h"
+#include "encoding/windows1252.h"
 
 #include <algorithm>
 #include <array>
@@ -61,7 +61,7 @@ bool namesFile(std::span<const std::uint8_t> stored, const PairPaths& paths)
     if (paths.newTail == paths.oldTail) return false;
     std::string text(withoutPadding(field));
     std::ranges::replace(text, '\\', '/');
-    return text.ends_with('/' + support::toWindows1252(paths.newTail));
+    return text.ends_with('/' + encoding::toWindows1252(paths.newTail));
 }
 
 std::vector<Difference> compareRecords(std::span<const std::uint8_t, records::OldRecordLength> old,

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "audit/measurement_file.h"
-#include "engine/file_errors.h"
+#include "engine/files/file_errors.h"
 #include "records/new_record.h"
 #include "records/old_record.h"
 

@@ -1,7 +1,7 @@
 // What a measurement file holds: its layout, told by its length and its first record, and its fields.
 #pragma once
 
-#include "engine/file_errors.h"
+#include "engine/files/file_errors.h"
 #include "records/leaves.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The measurement files of a folder tree, found by the verifier's own walk rather than the converter's.
 #pragma once
 
-#include "engine/file_errors.h"
+#include "engine/files/file_errors.h"
 #include "engine/files/file_system.h"
 
 #include <optional>

@@ -1,7 +1,7 @@
 // Converts the jobs of a plan one after another through the one pipeline and tells what became of each.
 #include "batch/batch_conversion.h"
 
-#include "support/engine/file_names.h"
+#include "engine/file_names.h"
 
 #include <deque>
 #include <filesystem>
@@ -82,7 +82,7 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
     };
 
     // The record stores the target's absolute path; the save drops its trailing blanks.
-    const auto targetOf = [&](const Job& job) { return files.absolutePath(support::withoutTrailingBlanks(job.target)); };
+    const auto targetOf = [&](const Job& job) { return files.absolutePath(engine::withoutTrailingBlanks(job.target)); };
     // Targets claimed so far, by the hash of their key; a hash met again is checked against the jobs
     // that claimed it, so that a run keeps a few bytes per file rather than every path twice.
     std::unordered_multimap<std::size_t, std::size_t> claimed;

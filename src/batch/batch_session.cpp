@@ -3,7 +3,7 @@
 
 #include "batch/conversion_plan.h"
 #include "batch/problem_text.h"
-#include "support/engine/file_names.h"
+#include "engine/file_names.h"
 
 #include <algorithm>
 
@@ -62,7 +62,7 @@ std::size_t BatchSession::existingTargets() const
     // The run looks at the target the save writes, without the trailing blanks a name may have.
     return static_cast<std::size_t>(std::ranges::count_if(
         jobs_, [this](const Job& job) {
-            return files_.status(support::withoutTrailingBlanks(job.target)).kind != engine::FileStatus::Missing;
+            return files_.status(engine::withoutTrailingBlanks(job.target)).kind != engine::FileStatus::Missing;
         }));
 }
 

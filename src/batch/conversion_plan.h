@@ -1,7 +1,7 @@
 // Which old files a run converts, and into which targets: named files, folder trees and lists.
 #pragma once
 
-#include "engine/file_errors.h"
+#include "engine/files/file_errors.h"
 #include "engine/files/file_system.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // The words both front ends use for a file that was not converted, so that they read alike.
 #include "batch/problem_text.h"
 
-#include "support/engine/windows1252.h"
+#include "encoding/windows1252.h"
 
 #include <cstdio>
 
@@ -12,7 +12,7 @@ std::string shownPath(const std::string& path)
     constexpr char32_t Replacement = 0xFFFD;
     std::string shown;
     shown.reserve(path.size());
-    for (support::Utf8Reader reader(path); !reader.atEnd();) {
+    for (encoding::Utf8Reader reader(path); !reader.atEnd();) {
         const char32_t character = reader.next();
         if (character == U'\n') {
             shown += "\\n";
@@ -21,7 +21,7 @@ std::string shownPath(const std::string& path)
             std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned>(character));
             shown += escaped;
         } else {
-            support::appendUtf8(shown, character == support::Utf8Reader::Invalid ? Replacement : character);
+            encoding::appendUtf8(shown, character == encoding::Utf8Reader::Invalid ? Replacement : character);
         }
     }
     return shown;

@@ -5,7 +5,7 @@
 #include "records/byte_order.h"
 #include "records/new_record.h"
 #include "records/old_record.h"
-#include "support/engine/windows1252.h"
+#include "encoding/windows1252.h"
 
 #include <cstdio>
 
@@ -20,7 +20,7 @@ bool needsEscape(std::uint8_t byte)
 
 std::string decoded(std::span<const std::uint8_t> bytes)
 {
-    return support::fromWindows1252(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return encoding::fromWindows1252(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 std::string byteHex(std::uint8_t byte)

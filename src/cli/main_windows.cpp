@@ -1,6 +1,6 @@
 // gconvert's entry on Windows: arguments arrive as UTF-16 and leave as UTF-8, as on every other system.
 #include "cli/gconvert.h"
-#include "engine/files/win32_paths.h"
+#include "encoding/wide_text.h"
 
 #include <windows.h>
 
@@ -15,7 +15,7 @@ int wmain(int argc, wchar_t* argv[])
 {
     // Any file name, in any script, reaches the program whole: the system's ANSI code page could not hold it.
     std::vector<std::string> arguments;
-    for (int i = 0; i < argc; ++i) arguments.push_back(engine::utf8Text(argv[i]));
+    for (int i = 0; i < argc; ++i) arguments.push_back(encoding::utf8Text(argv[i]));
     std::vector<const char*> pointers;
     for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
     pointers.push_back(nullptr);

@@ -4,15 +4,15 @@
 #include "engine/conversion_rule.h"
 #include "engine/record_file.h"
 #include "records/wire.h"
-#include "support/engine/file_names.h"
-#include "support/engine/stamps.h"
-#include "support/engine/windows1252.h"
+#include "engine/file_names.h"
+#include "engine/stamps.h"
+#include "encoding/windows1252.h"
 
 #include <array>
 
 namespace engine {
 ConversionEngine::ConversionEngine(FileSystem& files, StampSource saveStamp)
-    : files_(files), saveStamp_(saveStamp ? std::move(saveStamp) : StampSource(support::SpeicherStempel))
+    : files_(files), saveStamp_(saveStamp ? std::move(saveStamp) : StampSource(engine::SpeicherStempel))
 {
 }
 
@@ -32,20 +32,20 @@ void ConversionEngine::DatenKonvertieren() { convert(OldWorkingRecord, NewWorkin
 bool ConversionEngine::prepareForSaving(const std::string& chosenPath)
 {
     // Paths are UTF-8 on every system the program runs on; the record holds them in its code page.
-    return engine::prepareForSaving(NewWorkingRecord, support::toWindows1252(chosenPath),
-                                    support::toWindows1252(saveStamp_()));
+    return engine::prepareForSaving(NewWorkingRecord, encoding::toWindows1252(chosenPath),
+                                    encoding::toWindows1252(saveStamp_()));
 }
 
 std::optional<FileError> ConversionEngine::g_DateiSpeichern(std::string& fileName, ReplacementBatch& batch)
 {
-    fileName = support::withoutTrailingBlanks(std::string_view(fileName));
+    fileName = engine::withoutTrailingBlanks(std::string_view(fileName));
     NewFileImage = fileForm(NewWorkingRecord);
     return batch.add(fileName, records::encode(NewFileImage));
 }
 
 void ConversionEngine::putBackPlaceholderStamp()
 {
-    NewWorkingRecord.Info.SaveStamp.StampText.assign(support::LeerStempel());
+    NewWorkingRecord.Info.SaveStamp.StampText.assign(engine::LeerStempel());
 }
 
 }  // namespace engine

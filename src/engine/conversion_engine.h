@@ -1,7 +1,7 @@
 // The program-wide measurement records and the routines that load, convert and save them.
 #pragma once
 
-#include "engine/file_errors.h"
+#include "engine/files/file_errors.h"
 #include "engine/replacement_batch.h"
 #include "records/new_record.h"
 #include "records/old_record.h"

@@ -1,7 +1,7 @@
 // A failure the engine reports to whoever called it; the caller decides how to show it.
 #pragma once
 
-#include "engine/file_errors.h"
+#include "engine/files/file_errors.h"
 
 namespace engine {
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "engine/files/file_system.h"
-#include "engine/file_errors.h"
+#include "engine/files/file_errors.h"
 #include "records/old_record.h"
 
 #include <cstdint>

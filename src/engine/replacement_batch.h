@@ -1,7 +1,7 @@
 // Replaces target files as a whole or not at all, many at a time with few flushes.
 #pragma once
 
-#include "engine/file_errors.h"
+#include "engine/files/file_errors.h"
 #include "engine/files/file_system.h"
 #include "engine/placed_files.h"
 

@@ -8,8 +8,8 @@
 namespace ui {
 namespace {
 
-using support::dialog_flags::FileMustExist;
-using support::dialog_flags::OverwritePrompt;
+using workflow::dialog_flags::FileMustExist;
+using workflow::dialog_flags::OverwritePrompt;
 
 // QFileDialog takes the patterns of a name filter from its closing "(...)" and splits them at
 // blanks; a character outside the few it accepts there makes it take the whole filter text, the

@@ -1,7 +1,7 @@
 // The file dialog routine's operations carried out by Qt's own file dialog widget.
 #pragma once
 
-#include "support/window/file_dialog.h"
+#include "workflow/file_dialog.h"
 
 #include <QString>
 
@@ -12,7 +12,7 @@ namespace ui {
 // Collects the presets like a dialog control does and shows a fresh QFileDialog at every show, so
 // that nothing of an earlier showing carries over. Qt's own widget rather than the desktop's
 // native dialog, so that it behaves alike everywhere and tests can drive it.
-class QtFileDialog : public support::FileDialogControl {
+class QtFileDialog : public workflow::FileDialogControl {
 public:
     explicit QtFileDialog(QWidget* parent);
 

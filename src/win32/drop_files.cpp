@@ -1,6 +1,6 @@
 // Drops files and folders on the running FileConverter window, for tests that drive it: posts it the
 // WM_DROPFILES a file manager sends, its DROPFILES block naming the paths given. Exits 1 without a window.
-#include "engine/files/win32_paths.h"
+#include "encoding/wide_text.h"
 #include "win32/control_ids.h"
 
 #include <windows.h>
@@ -18,7 +18,7 @@ int main(int argc, char** argv)
     // The wide names one after the other, each closed by a NUL, the list by one more.
     std::wstring names;
     for (int index = 1; index < argc; ++index) {
-        names += engine::wideText(argv[index]);
+        names += encoding::wideText(argv[index]);
         names.push_back(L'\0');
     }
     names.push_back(L'\0');

@@ -1,6 +1,6 @@
 // FileConverter on Windows: the window that converts old measurement files, a shell over the workflow.
 #include "engine/conversion_pipeline.h"
-#include "support/window/user_folders.h"
+#include "workflow/user_folders.h"
 #include "win32/main_window.h"
 #include "win32/warning_box.h"
 #include "win32/win32_batch_prompts.h"
@@ -34,12 +34,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     // The run is the workflow's; the window only shows it. Its dialogs are modal, so it runs on
     // the window's thread, and Command1 stays disabled until it ends.
     workflow::ConversionRun run(pipeline, dialog, warnings, [] { MessageBeep(MB_OK); },
-                                workflow::profileMeasurementFolder(support::programFileFolder()));
+                                workflow::profileMeasurementFolder(workflow::programFileFolder()));
     window.onCommand1([&run, &window] { run.convertOneFile(window); });
     // Dropped files are converted off the window's thread, each run through a pipeline of its own.
     win32::Win32WindowThread windowThread;
     win32::Win32BatchPrompts batchPrompts(window.handle());
-    workflow::BatchRun batchRun(run, batchPrompts, windowThread, workflow::profileMeasurementFolder(support::programFileFolder()),
+    workflow::BatchRun batchRun(run, batchPrompts, windowThread, workflow::profileMeasurementFolder(workflow::programFileFolder()),
                                 [] { return std::make_unique<engine::ConversionPipeline>(); });
     window.onDrop([&batchRun, &window](const std::vector<std::string>& paths) { batchRun.convertDropped(window, paths); });
     window.show(showCommand);

@@ -1,7 +1,7 @@
 // The program's only window: title, description, status line and the two buttons, laid out in twips.
 #include "win32/main_window.h"
 
-#include "engine/files/win32_paths.h"
+#include "encoding/wide_text.h"
 #include "win32/control_ids.h"
 
 #include <commctrl.h>
@@ -140,7 +140,7 @@ void MainWindow::dropped(HDROP drop)
         path.resize(DragQueryFileW(drop, index, path.data(), static_cast<UINT>(path.size())));
         // The workflow takes paths without a closing separator, a drive's root aside.
         while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
-        if (!path.empty()) paths.push_back(engine::utf8Text(path));
+        if (!path.empty()) paths.push_back(encoding::utf8Text(path));
     }
     DragFinish(drop);
     if (running_ || !drop_ || paths.empty()) return;
@@ -185,7 +185,7 @@ void MainWindow::show(int showCommand)
 
 void MainWindow::showStatus(const std::string& text)
 {
-    SetWindowTextW(GetDlgItem(window_, Label2), engine::wideText(text).c_str());
+    SetWindowTextW(GetDlgItem(window_, Label2), encoding::wideText(text).c_str());
 }
 
 void MainWindow::setCommand1Enabled(bool enabled)

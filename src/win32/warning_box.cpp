@@ -1,14 +1,14 @@
 // Tells the user why a file could not be loaded or saved: a beep and a modal warning box.
 #include "win32/warning_box.h"
 
-#include "engine/files/win32_paths.h"
+#include "encoding/wide_text.h"
 
 namespace win32 {
 
 void showWarning(HWND owner, const std::string& title, const std::string& prompt)
 {
     MessageBeep(MB_ICONEXCLAMATION);
-    MessageBoxW(owner, engine::wideText(prompt).c_str(), engine::wideText(title).c_str(), MB_ICONEXCLAMATION | MB_OK);
+    MessageBoxW(owner, encoding::wideText(prompt).c_str(), encoding::wideText(title).c_str(), MB_ICONEXCLAMATION | MB_OK);
 }
 
 }  // namespace win32

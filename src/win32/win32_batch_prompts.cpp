@@ -1,7 +1,7 @@
 // The dialogs and boxes of a run over many files, as Windows shows them: a folder dialog, task dialogs and a progress window.
 #include "win32/win32_batch_prompts.h"
 
-#include "engine/files/win32_paths.h"
+#include "encoding/wide_text.h"
 
 #include <commctrl.h>
 #include <shobjidl.h>
@@ -51,14 +51,14 @@ std::string Win32BatchPrompts::targetFolder(const std::string& startFolder)
             dialog.pointer->SetTitle(L"Save Files To");
             Held<IShellItem> start;
             if (!startFolder.empty()
-                && SUCCEEDED(SHCreateItemFromParsingName(engine::wideText(startFolder).c_str(), nullptr, IID_IShellItem,
+                && SUCCEEDED(SHCreateItemFromParsingName(encoding::wideText(startFolder).c_str(), nullptr, IID_IShellItem,
                                                          reinterpret_cast<void**>(&start.pointer))))
                 dialog.pointer->SetFolder(start.pointer);
             Held<IShellItem> result;
             PWSTR path = nullptr;
             if (SUCCEEDED(dialog.pointer->Show(ownerOrNone(owner_))) && SUCCEEDED(dialog.pointer->GetResult(&result.pointer))
                 && SUCCEEDED(result.pointer->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
-                chosen = engine::utf8Text(path);
+                chosen = encoding::utf8Text(path);
                 CoTaskMemFree(path);
             }
         }
@@ -71,7 +71,7 @@ std::string Win32BatchPrompts::targetFolder(const std::string& startFolder)
 
 workflow::BatchPrompts::Existing Win32BatchPrompts::existingTargets(std::size_t existing, std::size_t count)
 {
-    const std::wstring question = engine::wideText(std::to_string(existing) + " of the " + std::to_string(count)
+    const std::wstring question = encoding::wideText(std::to_string(existing) + " of the " + std::to_string(count)
                                                    + " converted files exist already in this folder.");
     const TASKDIALOG_BUTTON buttons[] = {{ReplaceButton, L"Replace"}, {SkipButton, L"Skip"}};
     TASKDIALOGCONFIG config{};
@@ -147,7 +147,7 @@ void Win32BatchPrompts::progress(std::size_t index, std::size_t count, const std
 {
     if (progress_ == nullptr || stopping_) return;
     const std::string text = std::to_string(index + 1) + " of " + std::to_string(count) + "\n" + file;
-    SetDlgItemTextW(progress_, ProgressLabel, engine::wideText(text).c_str());
+    SetDlgItemTextW(progress_, ProgressLabel, encoding::wideText(text).c_str());
     SendDlgItemMessageW(progress_, ProgressBar, PBM_SETPOS, static_cast<WPARAM>(index), 0);
 }
 
@@ -192,7 +192,7 @@ void Win32BatchPrompts::summary(const workflow::BatchSummary& summary)
     std::string problems;
     for (const std::string& problem : summary.problems) problems += (problems.empty() ? "" : "\n") + problem;
     const bool allConverted = summary.skipped + summary.notConverted + summary.notBegun == 0;
-    const std::wstring content = engine::wideText(text), details = engine::wideText(problems);
+    const std::wstring content = encoding::wideText(text), details = encoding::wideText(problems);
 
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;

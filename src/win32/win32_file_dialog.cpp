@@ -1,7 +1,7 @@
 // The file dialog routine's control over Windows' own open and save dialogs.
 #include "win32/win32_file_dialog.h"
 
-#include "engine/files/win32_paths.h"
+#include "encoding/wide_text.h"
 
 #include <commdlg.h>
 
@@ -19,16 +19,16 @@ constexpr std::size_t NameCapacity = 32768;
 DWORD openFileNameFlags(std::uint32_t flags)
 {
     DWORD mapped = OFN_EXPLORER | OFN_NOCHANGEDIR;  // the program's current folder stays as it was
-    if (flags & support::dialog_flags::OverwritePrompt) mapped |= OFN_OVERWRITEPROMPT;
-    if (flags & support::dialog_flags::HideReadOnly) mapped |= OFN_HIDEREADONLY;
-    if (flags & support::dialog_flags::PathMustExist) mapped |= OFN_PATHMUSTEXIST;
-    if (flags & support::dialog_flags::FileMustExist) mapped |= OFN_FILEMUSTEXIST;
+    if (flags & workflow::dialog_flags::OverwritePrompt) mapped |= OFN_OVERWRITEPROMPT;
+    if (flags & workflow::dialog_flags::HideReadOnly) mapped |= OFN_HIDEREADONLY;
+    if (flags & workflow::dialog_flags::PathMustExist) mapped |= OFN_PATHMUSTEXIST;
+    if (flags & workflow::dialog_flags::FileMustExist) mapped |= OFN_FILEMUSTEXIST;
     return mapped;
 }
 
 std::wstring doubleNulFilter(const std::string& filter)
 {
-    std::wstring converted = engine::wideText(filter);
+    std::wstring converted = encoding::wideText(filter);
     for (wchar_t& character : converted)
         if (character == L'|')
             character = L'\0';
@@ -40,12 +40,12 @@ std::wstring doubleNulFilter(const std::string& filter)
 
 bool Win32FileDialog::show(bool open)
 {
-    const std::wstring title = engine::wideText(title_);
-    const std::wstring directory = engine::wideText(initialDirectory_);
-    const std::wstring extension = engine::wideText(defaultExtension_);
+    const std::wstring title = encoding::wideText(title_);
+    const std::wstring directory = encoding::wideText(initialDirectory_);
+    const std::wstring extension = encoding::wideText(defaultExtension_);
     const std::wstring filter = doubleNulFilter(filter_);
     std::vector<wchar_t> name(NameCapacity, L'\0');
-    const std::wstring preset = engine::wideText(fileName_);
+    const std::wstring preset = encoding::wideText(fileName_);
     preset.copy(name.data(), std::min(preset.size(), NameCapacity - 1));
 
     OPENFILENAMEW dialog{};
@@ -62,7 +62,7 @@ bool Win32FileDialog::show(bool open)
     const BOOL chosen = open ? GetOpenFileNameW(&dialog) : GetSaveFileNameW(&dialog);
     if (!chosen)
         return false;
-    fileName_ = engine::utf8Text(name.data());
+    fileName_ = encoding::utf8Text(name.data());
     return true;
 }
 

@@ -1,7 +1,7 @@
 // The file dialog routine's control over Windows' own open and save dialogs.
 #pragma once
 
-#include "support/window/file_dialog.h"
+#include "workflow/file_dialog.h"
 
 #include <windows.h>
 
@@ -11,7 +11,7 @@ namespace win32 {
 
 // Holds the properties the routine sets and shows GetOpenFileNameW / GetSaveFileNameW with them,
 // owned by the window so that the dialogs are modal to it. Texts are UTF-8 as the routine gives them.
-class Win32FileDialog final : public support::FileDialogControl {
+class Win32FileDialog final : public workflow::FileDialogControl {
 public:
     explicit Win32FileDialog(HWND owner = nullptr) : owner_(owner) {}
     void setOwner(HWND owner) { owner_ = owner; }

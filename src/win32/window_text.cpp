@@ -1,6 +1,6 @@
 // Prints the text of one control of the running FileConverter window, for tests that drive it: the
 // status line by default, "command1" for that button's enabled state. Exits 1 without a window.
-#include "engine/files/win32_paths.h"
+#include "encoding/wide_text.h"
 #include "win32/control_ids.h"
 
 #include <windows.h>
@@ -21,6 +21,6 @@ int main(int argc, char** argv)
     // WM_GETTEXT through SendMessage: the text as the window holds it, not a cached caption.
     wchar_t text[512] = {};
     SendMessageW(GetDlgItem(window, win32::Label2), WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
-    std::puts(engine::utf8Text(text).c_str());
+    std::puts(encoding::utf8Text(text).c_str());
     return 0;
 }

@@ -1,10 +1,10 @@
 // One conversion run of the window: open dialog and load, convert, save dialog and save, status line.
 #include "workflow/conversion_run.h"
 
-#include "support/engine/file_names.h"
-#include "support/engine/windows1252.h"
-#include "support/window/path_split.h"
-#include "support/window/profile.h"
+#include "engine/file_names.h"
+#include "encoding/windows1252.h"
+#include "workflow/path_split.h"
+#include "workflow/profile.h"
 
 namespace workflow {
 namespace {
@@ -21,9 +21,9 @@ constexpr std::int16_t SaveDialog = 0;
 std::string storedFileNamePart(const records::Text<75>& storedName)
 {
     const std::string_view bytes(storedName.bytes.data(), storedName.bytes.size());
-    const std::string path = support::fromWindows1252(support::withoutTrailingBlanks(bytes));
+    const std::string path = encoding::fromWindows1252(engine::withoutTrailingBlanks(bytes));
     // 75 characters never overflow a 16-bit position.
-    return support::PfadZerlegen(path).value_or(support::PathParts{}).fileName;
+    return workflow::PfadZerlegen(path).value_or(workflow::PathParts{}).fileName;
 }
 
 }  // namespace
@@ -31,10 +31,10 @@ std::string storedFileNamePart(const records::Text<75>& storedName)
 FolderLookup profileMeasurementFolder(const std::string& applicationFolder)
 {
     // The folders are looked at afresh too: a profile put beside the program while it runs counts.
-    return [applicationFolder] { return support::measurementFolder(support::programFolders(applicationFolder)); };
+    return [applicationFolder] { return workflow::measurementFolder(workflow::programFolders(applicationFolder)); };
 }
 
-ConversionRun::ConversionRun(engine::ConversionPipeline& pipeline, support::FileDialogControl& dialog,
+ConversionRun::ConversionRun(engine::ConversionPipeline& pipeline, workflow::FileDialogControl& dialog,
                              WarningBox& warnings, std::function<void()> beep, FolderLookup measurementFolder)
     : pipeline_(pipeline), dialog_(dialog), warnings_(warnings), beep_(std::move(beep)),
       measurementFolder_(std::move(measurementFolder))
@@ -45,7 +45,7 @@ bool ConversionRun::DateiOeffnen()
 {
     beep_();
     // The dialog's UTF-8 name is the system's name for the file, as the engine takes it.
-    const std::string chosen = support::DateiDialog(dialog_, measurementFolder_(), OpenFilter, "Open File", OpenDialog);
+    const std::string chosen = workflow::DateiDialog(dialog_, measurementFolder_(), OpenFilter, "Open File", OpenDialog);
     return !chosen.empty() && load(chosen);
 }
 
@@ -62,7 +62,7 @@ bool ConversionRun::DateiSpeichernUnter()
 {
     const std::string folder = measurementFolder_();
     const std::string filter = SaveFilterHead + storedFileNamePart(pipeline_.converted().Info.FileInfo.FileName);
-    const std::string chosen = support::DateiDialog(dialog_, folder, filter, "Save File", SaveDialog);
+    const std::string chosen = workflow::DateiDialog(dialog_, folder, filter, "Save File", SaveDialog);
     if (chosen.empty())
         return false;
     const engine::ConversionResult saved = pipeline_.save(chosen);

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "engine/conversion_pipeline.h"
-#include "support/window/file_dialog.h"
+#include "workflow/file_dialog.h"
 #include "workflow/warning_text.h"
 
 #include <functional>
@@ -43,7 +43,7 @@ FolderLookup profileMeasurementFolder(const std::string& applicationFolder);
 // interfaces it is given, so that it runs without a screen.
 class ConversionRun {
 public:
-    ConversionRun(engine::ConversionPipeline& pipeline, support::FileDialogControl& dialog, WarningBox& warnings,
+    ConversionRun(engine::ConversionPipeline& pipeline, workflow::FileDialogControl& dialog, WarningBox& warnings,
                   std::function<void()> beep, FolderLookup measurementFolder);
 
     // Asks for the old file, loads and converts it; false after a cancel or a failed load.
@@ -66,7 +66,7 @@ private:
     void run(RunView& view, const std::function<bool()>& open);
 
     engine::ConversionPipeline& pipeline_;
-    support::FileDialogControl& dialog_;
+    workflow::FileDialogControl& dialog_;
     WarningBox& warnings_;
     std::function<void()> beep_;
     FolderLookup measurementFolder_;

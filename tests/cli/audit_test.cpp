@@ -3,7 +3,7 @@
 
 #include "audit/converted_marks.h"
 #include "engine/conversion_rule.h"
-#include "support/engine/stamps.h"
+#include "engine/stamps.h"
 
 #include <nlohmann/json.hpp>
 
@@ -87,9 +87,9 @@ TEST(AuditMarks, AreWhatTheEngineSets)
     records::NewWorkingForm saved{};
     engine::prepareForSaving(saved, "", "");
     EXPECT_EQ(saved.Info.SaveStamp.FormatMark, audit::ConvertedFormatMark);
-    for (const support::StampMoment moment : {support::StampMoment{2026, 12, 24, 18, 30, 0}, {999, 2, 28, 0, 0, 59}}) {
+    for (const engine::StampMoment moment : {engine::StampMoment{2026, 12, 24, 18, 30, 0}, {999, 2, 28, 0, 0, 59}}) {
         records::Text<40> stamp;
-        stamp.assign(support::formatSaveStamp(moment));
+        stamp.assign(engine::formatSaveStamp(moment));
         EXPECT_TRUE(audit::isSaveStamp(bytesOf(stamp.view()))) << stamp.view();
     }
     for (const char* text : {"19200,N,8,1 ", "9600,e,7,1.5", "19200,N,8,  ", "19200,N,8,1x", "19200,N,8,1\0", "1200,NN,8,1 ", "19200,N,8,1."})

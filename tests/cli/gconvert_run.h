@@ -2,7 +2,7 @@
 #pragma once
 
 #include "../engine/old_file_fixture.h"
-#include "../support/platform.h"
+#include "../platform/platform.h"
 
 #include <gtest/gtest.h>
 

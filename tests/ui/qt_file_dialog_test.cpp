@@ -26,7 +26,7 @@ protected:
     {
         ModalScript script(steps);
         const QString chosen = QString::fromStdString(
-            support::DateiDialog(adapter, start.toStdString(), filter.toStdString(), "Title", openFlag));
+            workflow::DateiDialog(adapter, start.toStdString(), filter.toStdString(), "Title", openFlag));
         EXPECT_EQ(script.taken, steps.size());
         EXPECT_EQ(script.unscripted, 0);
         return chosen;

@@ -1,8 +1,8 @@
 // The conversion run on real files and the real engine, with a scripted dialog and a recording window.
 #include "workflow/conversion_run.h"
 #include "../engine/old_file_fixture.h"
-#include "../support/scripted_dialog.h"
-#include "support/window/profile.h"
+#include "scripted_dialog.h"
+#include "workflow/profile.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,7 @@ protected:
 // Runs one after another, each starting afresh with its dialogs in the folder the profile names.
 TEST_F(ConversionRunTest, EveryRunEndsWithItsOutcomeAndCommand1EnabledAgain)
 {
-    fixtures::writeFile(path(support::ProfileFileName), "[VelInfo]\r\nPfadMessFile=" + path("data/") + "\r\n");
+    fixtures::writeFile(path(workflow::ProfileFileName), "[VelInfo]\r\nPfadMessFile=" + path("data/") + "\r\n");
     // The old file stored a Windows path whose name part holds a Windows-1252 letter.
     std::string old = fixtures::patternedFile(false);
     old.replace(2017, 75, fixtures::padded("C:\\DATA\\M\xC4SS01.G", 75));

@@ -1,7 +1,7 @@
 // The file operations a conversion needs, one implementation for each system the program runs on.
 #pragma once
 
-#include "engine/file_errors.h"
+#include "engine/files/file_errors.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // System error numbers as the numbered file errors, and the small helpers every POSIX file call shares.
 #pragma once
 
-#include "engine/file_errors.h"
+#include "engine/files/file_errors.h"
 #include "engine/files/file_calls.h"
 
 #include <string>

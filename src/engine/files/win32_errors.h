@@ -1,7 +1,7 @@
 // Windows error codes as the numbered file errors every message reports.
 #pragma once
 
-#include "engine/file_errors.h"
+#include "engine/files/file_errors.h"
 
 namespace engine {
 

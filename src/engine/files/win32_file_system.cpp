@@ -4,6 +4,7 @@
 #include "engine/files/temporary_names.h"
 #include "engine/files/win32_errors.h"
 #include "engine/files/win32_paths.h"
+#include "encoding/wide_text.h"
 #include "engine/files/windows_names.h"
 
 #include <windows.h>
@@ -283,7 +284,7 @@ public:
             if (name == L"." || name == L"..") continue;
             const bool folderEntry = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
             const bool link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-            each({utf8Text(name), folderEntry ? (link ? FolderEntry::FolderLink : FolderEntry::Folder)
+            each({encoding::utf8Text(name), folderEntry ? (link ? FolderEntry::FolderLink : FolderEntry::Folder)
                                               : FolderEntry::File});
         } while (FindNextFileW(search, &found));
         FindClose(search);
@@ -294,7 +295,7 @@ public:
 
     std::string absolutePath(const std::string& path) override
     {
-        std::wstring wide = wideText(path);
+        std::wstring wide = encoding::wideText(path);
         std::ranges::replace(wide, L'/', L'\\');
         std::wstring full(MAX_PATH, L'\0');
         for (;;) {
@@ -302,7 +303,7 @@ public:
             if (length == 0) return path;
             const bool fits = length < full.size();
             full.resize(length);
-            if (fits) return utf8Text(full);
+            if (fits) return encoding::utf8Text(full);
         }
     }
 };

@@ -1,13 +1,10 @@
-// Paths as the wide Windows API takes them: UTF-16, absolute, and long paths allowed.
+// Paths as the wide Windows API takes them: absolute, and long paths allowed.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 namespace engine {
-
-std::wstring wideText(std::string_view utf8);
-std::string utf8Text(std::wstring_view wide);
 
 // The path in the \\?\ form that every call of the file layer passes to Windows, so that a path of
 // more than 260 characters works whoever calls: made absolute from the current folder, '/' read as
