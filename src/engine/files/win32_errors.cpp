@@ -6,8 +6,9 @@
 namespace engine {
 namespace {
 
-// A cloud file whose content cannot be fetched (offline, its sync client stopped); these headers do
-// not name the codes.
+// Codes these headers do not name: a quota used up, and a cloud file whose content cannot be fetched
+// (offline, its sync client stopped).
+constexpr DWORD DiskQuotaExceeded = 1295;
 constexpr DWORD CloudProviderNotRunning = 362, CloudNetworkUnavailable = 388, CloudUnsuccessful = 389,
                 CloudRequestAborted = 393, CloudAccessDenied = 395, CloudRequestCanceled = 398,
                 CloudProviderTerminated = 404;
@@ -29,7 +30,7 @@ FileError fileErrorFromWindows(unsigned long code)
     case CloudAccessDenied: return {FileErrorNumber::PermissionDenied};
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-    case ERROR_DISK_QUOTA_EXCEEDED: return {FileErrorNumber::DiskFull};
+    case DiskQuotaExceeded: return {FileErrorNumber::DiskFull};
     case ERROR_TOO_MANY_OPEN_FILES: return {FileErrorNumber::TooManyFiles};
     case ERROR_FILENAME_EXCED_RANGE:
     case ERROR_INVALID_NAME: return {FileErrorNumber::BadFileName};
