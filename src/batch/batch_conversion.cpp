@@ -97,7 +97,7 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
     };
     // Converts one job into the batch; the error when another program holds its source for now.
     const auto convert = [&](std::size_t index) -> std::optional<engine::FileError> {
-        if (waiting.full()) putInPlace(false);
+        if (waiting.full()) putInPlace(false);  // a job tried again comes between two others
         const Job& job = jobs[index];
         const std::string target = targetOf(job);
         const std::string key = targetKey(target);
@@ -159,6 +159,7 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
             listener.interrupted(jobs.size() - index, jobs.size());
             break;
         }
+        if (waiting.full()) putInPlace(false);
         listener.starting(index, jobs.size(), jobs[index]);
         if (const auto held = convert(index)) heldSources.push_back({index, engine::HeldTries(clock.now()), *held});
         if (!heldSources.empty()) retryDueSources();
