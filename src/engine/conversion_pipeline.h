@@ -36,8 +36,8 @@ public:
     const records::NewWorkingForm& converted() const { return engine_.NewWorkingRecord; }
 
     // Stores target in the record and, unless the record is marked not to be saved, marks, stamps
-    // and saves it, in place when this returns (a target held by another program waited for as a
-    // source is). A failed save puts the placeholder stamp back.
+    // and saves it, in place when this returns; a target another program holds is waited for as a
+    // source is. A failed save puts the placeholder stamp back.
     ConversionResult save(const std::string& target);
 
     // The same, but the file joins batch: it is in place once the batch's commit() says so.

@@ -20,12 +20,13 @@ namespace engine {
 // Each added file is written to a hidden temporary file beside its target, which tells other runs it
 // is alive. commit() asks each device to write what it holds, which makes the files' own flushes
 // cheap, then flushes each file, puts it at its target's name and flushes each folder that received
-// a name: only then does a file count as saved, and a power cut before that leaves its target as it
-// was. A batch dropped without commit() removes its temporary files and changes no target, and the
-// first file added into a folder removes what a killed run left there. A batch never replaces a file
-// it put in place itself (PlacedFiles). A target that another program holds for a moment (a virus
-// scanner that opened it, say) is tried again with growing pauses for HeldFileGrace, while the other
-// files go on; held longer, its file fails with the system's answer and its temporary is removed.
+// a name, or the renamed file where the system puts names on the disk that way: only then does a
+// file count as saved, and a power cut before that leaves its target as it was. A batch dropped
+// without commit() removes its temporary files and changes no target, and the first file added into
+// a folder removes what a killed run left there. A batch never replaces a file it put in place itself
+// (PlacedFiles). A target that another program holds for a moment (a virus scanner that opened it,
+// say) is tried again with growing pauses for HeldFileGrace, while the other files go on; held
+// longer, its file fails with the system's answer and its temporary is removed.
 class ReplacementBatch {
 public:
     struct Options {
