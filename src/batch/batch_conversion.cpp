@@ -4,6 +4,8 @@
 #include "engine/file_names.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <unordered_map>
 #include <vector>
@@ -66,8 +68,11 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
     batchOptions.replaceExisting = options.replaceExisting;
     batchOptions.clock = &clock;
     engine::ReplacementBatch waiting(files, batchOptions);
-    std::unordered_map<std::size_t, std::size_t> jobOfFile;  // the jobs of the files in the batch, by their number there
-    std::size_t filesAdded = 0;
+    // The jobs of the files in the batch, by their number there from firstFile on; a file held at its
+    // target is told after later ones.
+    constexpr std::size_t Told = SIZE_MAX;
+    std::deque<std::size_t> jobOfFile;
+    std::size_t firstFile = 0;
 
     RunTotals totals;
     const auto tell = [&](const Job& job, const FileOutcome& outcome) {
@@ -79,10 +84,11 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
     // Without waiting for held targets, a file held at its target is told at a later commit.
     const auto putInPlace = [&](bool waitForHeld) {
         for (const engine::ReplacementBatch::Outcome& commit : waitForHeld ? waiting.commit() : waiting.commitReady()) {
-            const auto job = jobOfFile.find(commit.file);
-            tell(jobs[job->second], outcomeOfCommit(commit));
-            jobOfFile.erase(job);
+            std::size_t& job = jobOfFile[commit.file - firstFile];
+            tell(jobs[job], outcomeOfCommit(commit));
+            job = Told;
         }
+        for (; !jobOfFile.empty() && jobOfFile.front() == Told; ++firstFile) jobOfFile.pop_front();
     };
 
     // The record stores the target's absolute path; the save drops its trailing blanks.
@@ -122,7 +128,7 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
         }
         // Counted once it is in place.
         claimed.emplace(hash, index);
-        jobOfFile.emplace(filesAdded++, index);
+        jobOfFile.push_back(index);
         return std::nullopt;
     };
 

@@ -159,7 +159,8 @@ void ReplacementBatch::flushFiles()
 void ReplacementBatch::putWaitingInPlace()
 {
     flushFiles();
-    std::vector<Waiting> trying = std::exchange(waiting_, {});
+    std::vector<Waiting> trying;
+    trying.swap(waiting_);
     const RetryClock::Time now = clock_.now();
     // Held files whose next try is due go along.
     for (auto it = held_.begin(); it != held_.end();) {
@@ -168,6 +169,9 @@ void ReplacementBatch::putWaitingInPlace()
         it = held_.erase(it);
     }
     place(trying, now);
+    // The next files wait in the room these took.
+    trying.clear();
+    waiting_.swap(trying);
 }
 
 void ReplacementBatch::place(std::vector<Waiting>& files, RetryClock::Time now)
