@@ -109,7 +109,7 @@ TEST_F(FileSystemTest, FolderEntriesIdentityAndTheSweep)
     writeFile(dir.path("file.G"), "file");
     fs::create_directory(fs::u8path(dir.path("folder")));
     fs::create_hard_link(fs::u8path(dir.path("file.G")), fs::u8path(dir.path("second name.G")));
-    std::error_code noLinks;  // wine makes no symbolic links: the seam's rows stand in (TreeWalkTest)
+    std::error_code noLinks;  // wine makes no symbolic links: the seam's rows stand in (BatchTest)
     fs::create_symlink(fs::u8path(dir.path("file.G")), fs::u8path(dir.path("link to file.G")), noLinks);
     fs::create_directory_symlink(fs::u8path(dir.path("folder")), fs::u8path(dir.path("link to folder")), noLinks);
     std::map<std::string, engine::FolderEntry::Kind> kinds;
