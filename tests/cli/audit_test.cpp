@@ -188,3 +188,43 @@ TEST_F(VerifyTest, CountsEachFileOfATreeOnceInItsPlace)
 }
 
 }  // namespace
+
+// The report an auditor keeps: one tree holding one file of each outcome, told in lines and in JSON alike.
+TEST_F(VerifyTest, TheJsonReportHoldsWhatTheLinesTell)
+{
+    for (const char* name : {"a", "b", "c", "e"}) put("old/" + std::string(name) + ".G", old);
+    put("old/d.G", made);  // converted already: no old file
+    put("conv/a.G", oracle("conv/a.G"));
+    put("conv/b.G", oracle("conv/b.G").replace(1898, 1, "\x01"));
+    put("conv/e.G", oracle("conv/e.G") + 'x');
+    put("conv/x.G", oracle("conv/x.G"));
+    const std::string notOld = "not an old file: new layout: 3243 bytes, format mark 2 and line settings where an old record holds port values";
+    const std::string notNew = "not a new file: neither layout: 3244 bytes with the format mark 2 and line settings where an old record "
+                               "holds port values, but a converted file has 3243 bytes";
+    expectLines(gconvert({"--verify", "-r", "old", "conv"}),
+                {"conv/b.G: Info.SaveStamp.FormatMark at 1898: expected 2, found 1", "conv/c.G: missing", "old/d.G: " + notOld,
+                 "conv/e.G: " + notNew, "conv/x.G: extra: no old file converts to it",
+                 "5 old files: 1 faithful, 1 differing, 1 missing, 1 not an old file, 1 not a new file; 1 extra, 0 unreadable"},
+                "lines");
+
+    const json report = json::parse(gconvert({"--verify", "-r", "--json", "old", "conv"}).out);
+    const auto pair = [](const char* name, const char* outcome, json reason, json differences = json::array()) {
+        json entry{{"old", "old/"s + name}, {"new", "conv/"s + name}, {"outcome", outcome}, {"differences", differences}};
+        if (!reason.is_null()) entry["reason"] = reason;
+        return entry;
+    };
+    const json formatMark{{"field", "Info.SaveStamp.FormatMark"}, {"offset", 1898}, {"oldOffset", nullptr}, {"width", 2},
+                          {"kind", "integer"}, {"rule", "format mark"}, {"expected", 2}, {"expectedHex", "0200"}, {"found", 1},
+                          {"foundHex", "0100"}};
+    EXPECT_EQ(report, (json{{"oldFolder", "old"}, {"newFolder", "conv"},
+                            {"files", {pair("a.G", "faithful", nullptr), pair("b.G", "differing", nullptr, {formatMark}),
+                                       pair("c.G", "missing", "missing"), pair("d.G", "not an old file", notOld),
+                                       pair("e.G", "not a new file", notNew)}},
+                            {"extra", {"conv/x.G"}}, {"unreadable", json::array()},
+                            {"summary", {{"oldFiles", 5}, {"faithful", 1}, {"differing", 1}, {"missing", 1}, {"notOld", 1},
+                                         {"notNew", 1}, {"extra", 1}, {"unreadable", 0}, {"allFaithful", false}}}}));
+    // A pair given the wrong way round is refused with its reason.
+    EXPECT_EQ(json::parse(gconvert({"--verify", "--json", "conv/a.G", "old/a.G"}).out),
+              (json{{"old", "conv/a.G"}, {"new", "old/a.G"}, {"outcome", "not an old file"}, {"differences", json::array()},
+                    {"reason", notOld}}));
+}
