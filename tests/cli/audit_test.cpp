@@ -189,10 +189,11 @@ TEST_F(VerifyTest, CountsEachFileOfATreeOnceInItsPlace)
 
 }  // namespace
 
-// The report an auditor keeps: one tree holding one file of each outcome, told in lines and in JSON alike.
+// The report an auditor keeps: one tree holding files of each outcome, each count another, told in
+// lines and in JSON alike.
 TEST_F(VerifyTest, TheJsonReportHoldsWhatTheLinesTell)
 {
-    for (const char* name : {"a", "b", "c", "e"}) put("old/" + std::string(name) + ".G", old);
+    for (const char* name : {"a", "b", "c", "e", "f"}) put("old/" + std::string(name) + ".G", old);
     put("old/d.G", made);  // converted already: no old file
     put("conv/a.G", oracle("conv/a.G"));
     put("conv/b.G", oracle("conv/b.G").replace(1898, 1, "\x01"));
@@ -203,8 +204,9 @@ TEST_F(VerifyTest, TheJsonReportHoldsWhatTheLinesTell)
                                "holds port values, but a converted file has 3243 bytes";
     expectLines(gconvert({"--verify", "-r", "old", "conv"}),
                 {"conv/b.G: Info.SaveStamp.FormatMark at 1898: expected 2, found 1", "conv/c.G: missing", "old/d.G: " + notOld,
-                 "conv/e.G: " + notNew, "conv/x.G: extra: no old file converts to it",
-                 "5 old files: 1 faithful, 1 differing, 1 missing, 1 not an old file, 1 not a new file; 1 extra, 0 unreadable"},
+                 "conv/e.G: " + notNew, "conv/f.G: missing",
+                 "conv/x.G: extra: no old file converts to it",
+                 "6 old files: 1 faithful, 1 differing, 2 missing, 1 not an old file, 1 not a new file; 1 extra, 0 unreadable"},
                 "lines");
 
     const json report = json::parse(gconvert({"--verify", "-r", "--json", "old", "conv"}).out);
@@ -219,9 +221,9 @@ TEST_F(VerifyTest, TheJsonReportHoldsWhatTheLinesTell)
     EXPECT_EQ(report, (json{{"oldFolder", "old"}, {"newFolder", "conv"},
                             {"files", {pair("a.G", "faithful", nullptr), pair("b.G", "differing", nullptr, {formatMark}),
                                        pair("c.G", "missing", "missing"), pair("d.G", "not an old file", notOld),
-                                       pair("e.G", "not a new file", notNew)}},
+                                       pair("e.G", "not a new file", notNew), pair("f.G", "missing", "missing")}},
                             {"extra", {"conv/x.G"}}, {"unreadable", json::array()},
-                            {"summary", {{"oldFiles", 5}, {"faithful", 1}, {"differing", 1}, {"missing", 1}, {"notOld", 1},
+                            {"summary", {{"oldFiles", 6}, {"faithful", 1}, {"differing", 1}, {"missing", 2}, {"notOld", 1},
                                          {"notNew", 1}, {"extra", 1}, {"unreadable", 0}, {"allFaithful", false}}}}));
     // A pair given the wrong way round is refused with its reason.
     EXPECT_EQ(json::parse(gconvert({"--verify", "--json", "conv/a.G", "old/a.G"}).out),
