@@ -19,7 +19,8 @@ setup=${setups[0]}
 version=${msi##*/FileConverter-}; version=${version%-x64.msi}
 IFS=. read -r major minor patch <<<"$version"
 
-fail() { echo "msi: $*" >&2; exit 1; }
+test_name=msi
+source "$(dirname "$0")/wine_steps.sh"
 work=$(mktemp -d)
 # A failed run removes what it installed, so that the next run starts from a clean prefix.
 clean_up() {
@@ -33,15 +34,8 @@ clean_up() {
   rm -rf "$work"
 }
 trap 'clean_up $?' EXIT
-# As in installer.sh: each step in a wineserver of its own, waited for with 'wineserver -w'.
-settle() { timeout 120 wineserver -w || fail "wine did not finish within 120 s"; }
-quiet() { "$@" </dev/null >/dev/null 2>&1; }
-registry() { wine reg query "$@" </dev/null 2>/dev/null | tr -d '\r'; }
-environment_key='HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
-system_path() { registry "$environment_key" /v Path | sed -n 's/^ *Path *REG_[A-Z_]* *//p'; }
 entries() { tr ';' '\n' <<<"$1" | grep -v '^$' || true; }
-value() { sed -n "s/^ *$1 *REG_[A-Z_]* *//p" <<<"$entry"; }
 # What msiexec decided, from its log: the last value it lists for a property.
 logged() { tr -d '\r\0' <"$2" | sed -n "s/^Property(S): $1 = //p" | tail -1; }
 unix_path() { local path=${1//\\//}; echo "$WINEPREFIX/drive_c/${path#C:/}"; }

@@ -7,14 +7,13 @@
 set -euo pipefail
 build="$(realpath "$1")"
 export WINEPREFIX="${WINEPREFIX:-$build/wine-prefix}" WINEDEBUG=-all
-fail() { echo "signing: $*" >&2; exit 1; }
+test_name=signing
+source "$(dirname "$0")/wine_steps.sh"
 for tool in osslsigncode openssl msiextract; do
   command -v "$tool" >/dev/null || fail "$tool is missing: scripts/install-deps --windows installs it"
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-settle() { timeout 120 wineserver -w || fail "wine did not finish within 120 s"; }
-quiet() { "$@" </dev/null >/dev/null 2>&1; }
 
 # The certificate: for code signing, valid for a day, its key in a PKCS#12 file under a password.
 subject="FileConverter signing test $$"
