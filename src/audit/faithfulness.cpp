@@ -43,54 +43,57 @@ char smallLetter(char c)
     return byte == 0x9F ? '\xFF' : c;
 }
 
-constexpr std::string_view Separators = "/\\";
-
-// An absolute path as a record holds it (Windows-1252) in the one form every spelling of it shares:
-// its root ("c:", "//server/share", nothing for '/'), then '/' and each part, '\' read as '/', "."
-// and ".." resolved; a Windows path, blind to case, in small letters.
-struct ComparablePath {
-    std::string text;
-    std::size_t rootLength = 0;
-    bool windows = false;
-};
-
-// Nothing for a path that is not absolute, whichever system wrote it.
-std::optional<ComparablePath> comparable(std::string_view path)
+// The parts of a path between its separators, '/' and '\' alike (a record may come from either
+// system), with "." and ".." resolved; in small letters for a Windows path, which is blind to case.
+std::vector<std::string> partsOf(std::string_view path, bool windows)
 {
-    ComparablePath form;
-    std::string_view rest;
-    if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':'
-        && Separators.find(path[2]) != std::string_view::npos) {
-        form = {std::string(path.substr(0, 2)), 2, true};
-        rest = path.substr(3);
-    } else if (path.starts_with("\\\\")) {
-        // A share names its server and itself: \\server\share\...
-        const std::size_t server = path.find_first_of(Separators, 2);
-        const std::size_t share = server == std::string_view::npos ? server : path.find_first_of(Separators, server + 1);
-        if (server == 2 || share == std::string_view::npos || share == server + 1) return std::nullopt;
-        form.text = "//" + std::string(path.substr(2, server - 2)) + '/' + std::string(path.substr(server + 1, share - server - 1));
-        form.rootLength = form.text.size();
-        form.windows = true;
-        rest = path.substr(share + 1);
-    } else if (path.starts_with('/')) {
-        rest = path.substr(1);
-    } else {
-        return std::nullopt;
-    }
-    std::vector<std::string_view> parts;
-    for (std::size_t start = 0; start <= rest.size();) {
-        const std::size_t end = std::min(rest.find_first_of(Separators, start), rest.size());
-        const std::string_view part = rest.substr(start, end - start);
+    std::vector<std::string> parts;
+    for (std::size_t start = 0; start <= path.size();) {
+        const std::size_t end = std::min(path.find_first_of("/\\", start), path.size());
+        std::string part(path.substr(start, end - start));
+        if (windows) std::ranges::transform(part, part.begin(), smallLetter);
         if (part == "..") {
             if (!parts.empty()) parts.pop_back();
         } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
+            parts.push_back(std::move(part));
         }
         start = end + 1;
     }
-    for (const std::string_view part : parts) (form.text += '/') += part;
-    if (form.windows) std::ranges::transform(form.text, form.text.begin(), smallLetter);
-    return form;
+    return parts;
+}
+
+// An absolute path as a record holds it (Windows-1252), in the one form every spelling of it shares:
+// its root ("c:", "//server/share", nothing for '/') and its parts below.
+struct AbsolutePath {
+    std::string root;
+    std::vector<std::string> parts;
+    bool windows = false;
+    friend bool operator==(const AbsolutePath&, const AbsolutePath&) = default;
+};
+
+// Nothing for a path that is not absolute, whichever system wrote it.
+std::optional<AbsolutePath> absoluteForm(std::string_view path)
+{
+    const auto separator = [&](std::size_t at) { return at < path.size() && (path[at] == '/' || path[at] == '\\'); };
+    std::string root;
+    std::size_t below = 0;
+    if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && separator(2)) {
+        root = path.substr(0, 2);
+        below = 3;
+    } else if (path.starts_with("\\\\")) {
+        // A share names its server and itself before its files: \\server\share\...
+        const std::size_t server = path.find_first_of("/\\", 2);
+        const std::size_t share = server == std::string_view::npos ? server : path.find_first_of("/\\", server + 1);
+        if (server == 2 || share == std::string_view::npos || share == server + 1) return std::nullopt;
+        root = "//" + std::string(path.substr(2, server - 2)) + '/' + std::string(path.substr(server + 1, share - server - 1));
+        below = share + 1;
+    } else if (path.starts_with('/')) {
+        return AbsolutePath{"", partsOf(path.substr(1), false), false};
+    } else {
+        return std::nullopt;
+    }
+    std::ranges::transform(root, root.begin(), smallLetter);
+    return AbsolutePath{root, partsOf(path.substr(below), true), true};
 }
 
 }  // namespace
@@ -106,18 +109,15 @@ bool namesFile(std::span<const std::uint8_t> stored, std::span<const std::uint8_
     if (field == storedName(paths.newPath)) return true;
     // Converted elsewhere and moved since: the archive keeps the file's path below its folder, however
     // the folder was called where it was converted, on whichever system.
-    const std::optional<ComparablePath> moved = comparable(withoutPadding(field));
+    const std::optional<AbsolutePath> moved = absoluteForm(withoutPadding(field));
     if (!moved) return false;
-    std::string ending = '/' + encoding::toWindows1252(paths.relative);
-    std::ranges::replace(ending, '\\', '/');
-    if (moved->windows) std::ranges::transform(ending, ending.begin(), smallLetter);
-    if (!moved->text.ends_with(ending) || moved->text.size() - ending.size() < moved->rootLength) return false;
+    const std::vector<std::string> relative = partsOf(encoding::toWindows1252(paths.relative), moved->windows);
+    if (relative.empty() || relative.size() > moved->parts.size()
+        || !std::equal(relative.rbegin(), relative.rend(), moved->parts.rbegin()))
+        return false;
     // A converter that stored its source's path, or carried the old record's name over, would pass
     // the rule above wherever old and new files are named alike.
-    const auto names = [&](std::string_view other) {
-        const std::optional<ComparablePath> form = comparable(other);
-        return form && form->text == moved->text;
-    };
+    const auto names = [&](std::string_view other) { return absoluteForm(other) == moved; };
     const std::string oldAbsolute = engine::systemFileSystem().absolutePath(std::string(withoutPadding(paths.oldPath)));
     const std::string oldName(oldStored.begin(), oldStored.end());
     return !names(encoding::toWindows1252(oldAbsolute)) && !names(withoutPadding(oldName));
