@@ -58,6 +58,7 @@ TEST_F(GconvertTest, ConvertsOneFileButReplacesNothingItMustKeep)
         {{"--files0-from", "-", "-o", "out", "old.G"}, 2, {}},
         // Names Windows cannot hold; its own separator and a drive letter.
         {{"old.G", "NUL.G"}, 1, refused + "NUL.G" + badName, WindowsOnly}, {{"old.G", "a?b.G"}, 1, refused + "a?b.G" + badName, WindowsOnly},
+        {{"old.G", "dot.G."}, 1, refused + "dot.G." + badName, WindowsOnly},  // not dot.G, which Windows would make of it
         {{"old.G", "in\\a.G"}, 0, "", WindowsOnly}, {{"old.G", path("abs.G")}, 0, "", WindowsOnly},
     };
     for (const auto& run : runs) {

@@ -115,6 +115,18 @@ std::string caseBlindKey(const std::string& path)
     return encoding::utf8Text(upper);
 }
 
+// GetFullPathNameW drops the dots and blanks a name ends in, as Windows does when it opens it; the
+// full path keeps them, so that a target so named is refused (windowsCannotHold) rather than another
+// file written under the name without them.
+std::string withTrailingDotsOf(const std::string& given, std::string full)
+{
+    const SplitPath parts = splitPath(given);
+    const std::string_view name = parts.name;
+    const std::size_t kept = name.find_last_not_of(". ") + 1;  // 0 for a name of dots and blanks alone
+    if (kept == name.size() || name == "." || name == ".." || !full.ends_with(name.substr(0, kept))) return full;
+    return full.append(name.substr(kept));
+}
+
 class Win32TemporaryFile final : public TemporaryFile {
 public:
     Win32TemporaryFile(Handle handle, std::string path, std::string target, FileIdentity identity)
@@ -347,7 +359,7 @@ public:
             if (length == 0) return path;
             const bool fits = length < full.size();
             full.resize(length);
-            if (fits) return encoding::utf8Text(full);
+            if (fits) return withTrailingDotsOf(path, encoding::utf8Text(full));
         }
     }
 };
