@@ -16,6 +16,7 @@ public:
     engine::FileError failure{engine::FileErrorNumber::DeviceIoError};
 
     std::variant<engine::FileHead, engine::FileError> readHead(const std::string& path, std::size_t most) override { return real_.readHead(path, most); }
+    std::variant<std::string, engine::FileError> readWhole(const std::string& path) override { return real_.readWhole(path); }
     engine::FileStatus status(const std::string& path) override { return real_.status(path); }
     std::variant<engine::ResolvedTarget, engine::FileError> resolveTarget(const std::string& path) override { return real_.resolveTarget(path); }
     std::optional<engine::FileError> mayCreateIn(const std::string& folder) override { return real_.mayCreateIn(folder); }
@@ -35,6 +36,7 @@ public:
         return real_.listFolder(folder, each);
     }
     std::string absolutePath(const std::string& path) override { return real_.absolutePath(path); }
+    std::string nameKey(const std::string& absolutePath) override { return real_.nameKey(absolutePath); }
     std::size_t filesHeldAtOnce() override { return real_.filesHeldAtOnce(); }
 
 private:
