@@ -102,6 +102,19 @@ TEST(AuditMarks, AreWhatTheEngineSets)
         }
 }
 
+// A save stamp names a day of the calendar and a time of the clock in the one form converting writes.
+TEST(AuditMarks, ASaveStampIsADayAndATimeThatExist)
+{
+    const struct { const char* stamp; bool is; } rows[] = {
+        {"24.12 2026 / 18:30:00", true}, {"1.01 2027 / 00:00:00", true}, {"29.02 2024 / 23:59:59", true},
+        {"29.02 2026 / 12:00:00", false}, {"31.04 2026 / 12:00:00", false}, {"0.04 2026 / 12:00:00", false},
+        {"5.13 2026 / 12:00:00", false},  {"5.00 2026 / 12:00:00", false},  {"05.03 2026 / 12:00:00", false},
+        {"5.3 2026 / 12:00:00", false},   {"5.03 2026 / 24:00:00", false}, {"5.03 2026 / 23:60:00", false},
+        {"5.03 2026 / 23:59:60", false},  {"5.03 2026 - 23:59:59", false}, {"--.--- ---- / --:--:--", false},
+    };
+    for (const auto& row : rows) EXPECT_EQ(audit::isSaveStamp(bytesOf(padded(row.stamp, 40))), row.is) << row.stamp;
+}
+
 // What converting old.G as target stores, by the fixtures' oracle and never by gconvert: the stored
 // name is the target's absolute path from the folder gconvert runs in, as the system writes it.
 class VerifyTest : public AuditTest {

@@ -12,7 +12,7 @@ namespace {
 using enum platform::Systems;
 
 // A name in the files' code page, for the letters the tests use: Latin-1's, the euro sign, and '?'
-// for each character the code page lacks (Ω, 日本).
+// for each character the code page lacks (Ω, 日本, 𝄞).
 std::string codePage(const std::string& utf8)
 {
     std::string bytes;
@@ -185,7 +185,7 @@ TEST_F(GconvertTest, TakesTheListFromAFile)
 // too (the narrow paths of Windows' C library would read them in the ANSI code page).
 TEST_F(GconvertTest, EveryModeTakesNamesInAnyScript)
 {
-    const std::string here = "Prüfung äüß €Ω 日本/", a = "Alt Ω/Reihe 日本/Mess ä€.G", b = "Alt Ω/Grüße ß.G";
+    const std::string here = "Prüfung äüß €Ω 日本/", a = "Alt Ω/Reihe 日本/Mess ä€𝄞.G", b = "Alt Ω/Grüße ß.G";
     for (const std::string& name : {a, b}) put(here + name, old);
     for (const char* folder : {"Neu €", "Ziel ü", "Liste ß", "Eingabe Ω"}) fs::create_directories(fs::u8path(path(here + folder)));
     put(here + "Liste €Ω", a + '\0' + b + '\0');
@@ -193,10 +193,10 @@ TEST_F(GconvertTest, EveryModeTakesNamesInAnyScript)
     const struct { const char* mode; std::vector<std::string> arguments; std::string input; std::vector<std::string> written; std::string out; } rows[] = {
         // written: the targets the run converts; out: how its output begins
         {"one file", {b, "Neu €/Eins 日本.G"}, "", {"Neu €/Eins 日本.G"}, ""},
-        {"-o", {"-o", "Ziel ü", a, b}, "", {"Ziel ü/Mess ä€.G", "Ziel ü/Grüße ß.G"}, ""},
-        {"-r", {"-r", "-o", "Baum 日本", "Alt Ω"}, "", {"Baum 日本/Reihe 日本/Mess ä€.G", "Baum 日本/Grüße ß.G"}, ""},
-        {"a list in a file", {"--files0-from", "Liste €Ω", "-o", "Liste ß"}, "", {"Liste ß/Mess ä€.G", "Liste ß/Grüße ß.G"}, ""},
-        {"a list on standard input", {"--files0-from", "-", "-o", "Eingabe Ω"}, a + '\0' + b, {"Eingabe Ω/Mess ä€.G", "Eingabe Ω/Grüße ß.G"}, ""},
+        {"-o", {"-o", "Ziel ü", a, b}, "", {"Ziel ü/Mess ä€𝄞.G", "Ziel ü/Grüße ß.G"}, ""},
+        {"-r", {"-r", "-o", "Baum 日本", "Alt Ω"}, "", {"Baum 日本/Reihe 日本/Mess ä€𝄞.G", "Baum 日本/Grüße ß.G"}, ""},
+        {"a list in a file", {"--files0-from", "Liste €Ω", "-o", "Liste ß"}, "", {"Liste ß/Mess ä€𝄞.G", "Liste ß/Grüße ß.G"}, ""},
+        {"a list on standard input", {"--files0-from", "-", "-o", "Eingabe Ω"}, a + '\0' + b, {"Eingabe Ω/Mess ä€𝄞.G", "Eingabe Ω/Grüße ß.G"}, ""},
         {"--show", {"--show", a}, "", {}, a + ": old layout: 3231 bytes\n"},
         {"--verify", {"--verify", b, "Neu €/Eins 日本.G"}, "", {}, "Neu €/Eins 日本.G: faithful\n"},
         {"--verify -r", {"--verify", "-r", "Alt Ω", "Baum 日本"}, "", {}, faithfulTree},
