@@ -40,7 +40,11 @@ TEST_F(AuditTest, ShowTellsTheLayoutByLengthAndMarks)
         EXPECT_TRUE(run.out.starts_with(c.name + ": "s + c.header)) << run.out.substr(0, 200);
         EXPECT_EQ(std::ranges::count(run.out, '\n') > 2, !c.header.starts_with("neither")) << c.name;  // fields or none
     }
-    EXPECT_EQ(gconvert({"--show", "missing.G"}).exitCode, 1);
+    // A file that cannot be read is named on standard error, the others still shown.
+    const Finished missing = gconvert({"--show", "missing.G", "long.G"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "gconvert: missing.G: cannot read: File not found (error 53)\n");
+    EXPECT_TRUE(missing.out.starts_with("long.G: old layout")) << missing.out.substr(0, 200);
 }
 
 // The text is compared with a reviewed copy of what it must be; the JSON document field by field with
