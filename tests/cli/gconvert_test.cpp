@@ -54,7 +54,7 @@ TEST_F(GconvertTest, ConvertsOneFileButReplacesNothingItMustKeep)
         {{"--help"}, 0, ""},
         // Usage errors
         {{}, 2, {}}, {{"old.G"}, 2, {}}, {{"old.G", "a.G", "b.G"}, 2, {}}, {{"-r", "old.G", "a.G"}, 2, {}},
-        {{"-o", "missing", "old.G"}, 2, {}}, {{"-o", "."}, 2, {}}, {{"--bogus", "old.G", "new.G"}, 2, {}},
+        {{"-o", "missing", "old.G"}, 2, {}}, {{"-o", "."}, 2, {}}, {{"--bogus", "old.G", "new.G"}, 2, "gconvert: Option 'bogus' does not exist\nTry 'gconvert --help' for more information.\n"},
         {{"--files0-from", "-", "-o", "out", "old.G"}, 2, {}},
         // Names Windows cannot hold; its own separator and a drive letter.
         {{"old.G", "NUL.G"}, 1, refused + "NUL.G" + badName, WindowsOnly}, {{"old.G", "a?b.G"}, 1, refused + "a?b.G" + badName, WindowsOnly},
