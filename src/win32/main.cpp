@@ -2,6 +2,7 @@
 #include "engine/conversion_pipeline.h"
 #include "workflow/user_folders.h"
 #include "win32/main_window.h"
+#include "win32/ole_apartment.h"
 #include "win32/warning_box.h"
 #include "win32/win32_batch_prompts.h"
 #include "win32/win32_file_dialog.h"
@@ -19,6 +20,8 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
+    // Before any window or dialog, for the program's life.
+    const win32::OleApartment apartment;
     // The manifest asks for common controls 6; they are registered before the first control is made.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);

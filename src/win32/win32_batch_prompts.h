@@ -15,21 +15,22 @@ public:
     Win32BatchPrompts& operator=(const Win32BatchPrompts&) = delete;
 
     std::string targetFolder(const std::string& startFolder) override;
-    Existing existingTargets(std::size_t existing, std::size_t count) override;
-    void progressStarted(std::size_t count, std::function<void()> cancel) override;
-    void progress(std::size_t index, std::size_t count, const std::string& file) override;
+    Existing existingTargets(const workflow::ExistingTargetsQuestion& question) override;
+    void progressStarted(std::size_t total, std::function<void()> cancel) override;
+    void progress(const workflow::ProgressText& text) override;
     void progressEnded() override;
-    void summary(const workflow::BatchSummary& summary) override;
+    void summary(const workflow::SummaryText& text) override;
 
 private:
     static LRESULT CALLBACK progressProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void cancelPressed();
 
     HWND owner_;
     HWND progress_ = nullptr;
     HFONT font_ = nullptr;
     std::function<void()> cancel_;
-    bool stopping_ = false;
 };
+
+// Puts text on the clipboard as Unicode text, its lines ended by CR LF as Windows' programs expect.
+bool copyToClipboard(HWND owner, const std::string& text);
 
 }  // namespace win32

@@ -11,6 +11,7 @@ namespace win32 {
 
 // Holds the properties the routine sets and shows GetOpenFileNameW / GetSaveFileNameW with them,
 // owned by the window so that the dialogs are modal to it. Texts are UTF-8 as the routine gives them.
+// The start folder goes to Windows in its own form, and the working folder is as it was afterwards.
 class Win32FileDialog final : public workflow::FileDialogControl {
 public:
     explicit Win32FileDialog(HWND owner = nullptr) : owner_(owner) {}

@@ -1,5 +1,7 @@
-// Prints the text of one control of the running FileConverter window, for tests that drive it: the
-// status line by default, "command1" for that button's enabled state. Exits 1 without a window.
+// Prints what the running FileConverter window shows, for tests that drive it: the status line by
+// default; "command1" for that button's enabled state; "texts TITLE" for the text of every control of
+// each other window titled TITLE (a task dialog's, as wine builds it, or the progress window's), one
+// a line; "clipboard" for the clipboard's text. Exits 1 without the window (or the clipboard's text).
 #include "encoding/wide_text.h"
 #include "win32/control_ids.h"
 
@@ -9,18 +11,66 @@
 #include <cstring>
 #include <string>
 
+namespace {
+
+// WM_GETTEXT through SendMessage: the text as the window holds it, not a cached caption.
+std::string textOf(HWND window)
+{
+    wchar_t text[4096] = {};
+    SendMessageW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
+    return encoding::utf8Text(text);
+}
+
+struct Search {
+    std::wstring title;
+    HWND main;
+    int found = 0;
+};
+
+BOOL CALLBACK printControl(HWND control, LPARAM)
+{
+    if (const std::string text = textOf(control); !text.empty()) std::puts(text.c_str());
+    return TRUE;
+}
+
+BOOL CALLBACK printWindow(HWND window, LPARAM data)
+{
+    auto& search = *reinterpret_cast<Search*>(data);
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, static_cast<int>(std::size(title)));
+    if (window != search.main && IsWindowVisible(window) && search.title == title) {
+        ++search.found;
+        EnumChildWindows(window, printControl, 0);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     HWND window = FindWindowW(win32::WindowClassName, L"FileConverter");
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "clipboard") {
+        if (!OpenClipboard(nullptr)) return 1;
+        const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        const auto* text = data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+        if (text != nullptr) std::fputs(encoding::utf8Text(text).c_str(), stdout);
+        if (text != nullptr) GlobalUnlock(data);
+        CloseClipboard();
+        return text != nullptr ? 0 : 1;
+    }
     if (window == nullptr)
         return 1;
-    if (argc > 1 && std::strcmp(argv[1], "command1") == 0) {
+    if (mode == "command1") {
         std::puts(IsWindowEnabled(GetDlgItem(window, win32::Command1)) ? "enabled" : "disabled");
         return 0;
     }
-    // WM_GETTEXT through SendMessage: the text as the window holds it, not a cached caption.
-    wchar_t text[512] = {};
-    SendMessageW(GetDlgItem(window, win32::Label2), WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
-    std::puts(encoding::utf8Text(text).c_str());
+    if (mode == "texts" && argc > 2) {
+        Search search{encoding::wideText(argv[2]), window};
+        EnumWindows(printWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found > 0 ? 0 : 1;
+    }
+    std::puts(textOf(GetDlgItem(window, win32::Label2)).c_str());
     return 0;
 }

@@ -222,7 +222,7 @@ TEST_F(BatchRunTest, EachDropConvertsItsFilesIntoTheChosenFolderAndSumsThemUp)
         prompts = {};
         prompts.answer = row.answer.value_or(Existing::Cancel);
         prompts.cancelFolder = row.cancelFolder;
-        dialog.script = {path("VelFiles/one.G")};
+        dialog.script = {fixtures::pathText(fs::u8path(path("VelFiles/one.G")).make_preferred())};  // as the system's dialog gives it
         view.log.clear();
 
         run.convertDropped(view, paths(row.dropped));
