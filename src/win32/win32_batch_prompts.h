@@ -1,15 +1,18 @@
 // The dialogs and boxes of a run over many files, as Windows shows them: a folder dialog, task dialogs and a progress window.
 #pragma once
 
+#include "win32/ole_apartment.h"
 #include "workflow/batch_run.h"
 
 #include <windows.h>
 
 namespace win32 {
 
+// Its folder dialog and task dialogs host the shell's code, which needs the program's apartment on
+// the thread that shows them: they are only made with one.
 class Win32BatchPrompts final : public workflow::BatchPrompts {
 public:
-    explicit Win32BatchPrompts(HWND owner) : owner_(owner) {}
+    Win32BatchPrompts(HWND owner, const OleApartment& /*program's*/) : owner_(owner) {}
     ~Win32BatchPrompts() override;
     Win32BatchPrompts(const Win32BatchPrompts&) = delete;
     Win32BatchPrompts& operator=(const Win32BatchPrompts&) = delete;

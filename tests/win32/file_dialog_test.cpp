@@ -68,8 +68,9 @@ TEST(Win32Dialogs, StartInWindowsFormAndLeaveTheWorkingFolderAsItWas)
     const PlantedImport item(__imp_SHCreateItemFromParsingName, noStartItem);
     const PlantedImport folderDialog(__imp_CoCreateInstance, noFolderDialog);
     const std::filesystem::path working = std::filesystem::current_path();
-    win32::Win32FileDialog files;
-    win32::Win32BatchPrompts prompts(nullptr);
+    const win32::OleApartment apartment;
+    win32::Win32FileDialog files(nullptr, apartment);
+    win32::Win32BatchPrompts prompts(nullptr, apartment);
     const struct { const char* dialog; std::string folder; std::wstring asked; } rows[] = {
         {"open", "C:/Users/me/Documents/VelFiles/", L"C:\\Users\\me\\Documents\\VelFiles\\"},
         {"save", "//server/share/Mess daten/", L"\\\\server\\share\\Mess daten\\"},
