@@ -1,6 +1,6 @@
 // Windows' dialogs as the window uses them: the filter and the flags they are given, the folder they
 // start in and the working folder they leave, the warning box's one beep; Windows' part is planted.
-#include "planted_import.h"
+#include "../platform/planted_import.h"
 #include "win32/ole_apartment.h"
 #include "win32/warning_box.h"
 #include "win32/win32_batch_prompts.h"

@@ -1,5 +1,5 @@
-// Plants a function of the test's where the code under test calls one Windows exports, for what wine
-// cannot show (a sound, a dialog's answer): such calls go through the import's address, which is
+// Windows alone. Plants a function of the test's where the code under test calls one Windows exports,
+// for what wine cannot show (a sound, a dialog's answer, a console's code page): such calls go through the import's address, which is
 // written here and put back when the test's scope ends.
 #pragma once
 
@@ -36,4 +36,6 @@ extern decltype(GetOpenFileNameW)* __imp_GetOpenFileNameW;
 extern decltype(GetSaveFileNameW)* __imp_GetSaveFileNameW;
 extern decltype(SHCreateItemFromParsingName)* __imp_SHCreateItemFromParsingName;
 extern decltype(CoCreateInstance)* __imp_CoCreateInstance;
+extern decltype(GetConsoleOutputCP)* __imp_GetConsoleOutputCP;
+extern decltype(SetConsoleOutputCP)* __imp_SetConsoleOutputCP;
 }
