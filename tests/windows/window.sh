@@ -256,12 +256,12 @@ kept=$(partly_converted "$work/cancelled") || fail "after the cancel: $kept"
 summary=$(texts FileConverter)
 counts="Converted: $kept | Skipped, the target exists already: 0 | Not converted: 25 | Not begun, the run was cancelled: $((large - kept))"
 echo "$summary" | grep -qxF "$counts" || fail "the summary does not read '$counts': $summary"
-details=$(echo "$summary" | grep -x 'large/A000\.G: .* | and 5 more') || fail "the summary's details do not end in 'and 5 more': $summary"
+details=$(echo "$summary" | grep -x 'large[\/]A000\.G: .* | and 5 more') || fail "the summary's details do not end in 'and 5 more': $summary"
 [ "$(echo "$details" | grep -o 'not converted: Input past end of file (error 62)' | wc -l)" -eq 20 ] \
   || fail "the summary's details do not name 20 files not converted: $details"
 wine "$work/app/window_text.exe" press FileConverter "Copy list" 2>/dev/null || fail "no Copy list button: $summary"
 clipboard() { wine "$work/app/window_text.exe" clipboard 2>/dev/null | tr -d '\r'; }
-within 10 eval '[ "$(clipboard | grep -c "^large/A0[0-2][0-9]\.G: not converted: Input past end of file (error 62)$")" -eq 25 ]' \
+within 10 eval '[ "$(clipboard | grep -c "^large[\\/]A0[0-2][0-9]\.G: not converted: Input past end of file (error 62)$")" -eq 25 ]' \
   || fail "the clipboard holds not the 25 files not converted: $(clipboard | head -3)"
 [ "$(count FileConverter)" -gt 1 ] || fail "the copy closed the summary box"
 xdotool windowactivate --sync "$(newest FileConverter)" >/dev/null 2>&1 || true

@@ -16,6 +16,13 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Existing = workflow::BatchPrompts::Existing;
 
+// A relative path as the window shows it, with the system's separator.
+std::string shown(std::string path)
+{
+    std::ranges::replace(path, '/', static_cast<char>(fs::path::preferred_separator));
+    return path;
+}
+
 // Shut until opened; a thread that waits at it goes on once it is open, or after 10 seconds, so that a
 // faulty program cannot hang the test.
 class Gate {
@@ -137,10 +144,11 @@ protected:
     }
 
     std::string path(const std::string& name) const { return dir.path(name); }
+    // As a file manager drops them: the system's full names.
     std::vector<std::string> paths(const std::vector<std::string>& names) const
     {
         std::vector<std::string> all;
-        for (const std::string& name : names) all.push_back(path(name));
+        for (const std::string& name : names) all.push_back(fixtures::pathText(fs::u8path(path(name)).make_preferred()));
         return all;
     }
     // Every file in VelFiles, hidden ones too; one that is not what converting the old file there gives is "kept".
@@ -183,7 +191,7 @@ const std::string Converted = workflow::StatusConverted, NotConverted = workflow
 
 TEST_F(BatchRunTest, EachDropConvertsItsFilesIntoTheChosenFolderAndSumsThemUp)
 {
-    const std::string bad = "in/short.G: not converted: Input past end of file (error 62)";
+    const std::string bad = shown("in/short.G") + ": not converted: Input past end of file (error 62)";
     const std::string notes = "notes.txt: not converted: not a measurement file";
     const std::string question = "Save Files To: 1 of the 4 converted files exist already in this folder. "
                                  "Replace them, skip them, or cancel the whole run? Replace/Skip";
@@ -201,7 +209,7 @@ TEST_F(BatchRunTest, EachDropConvertsItsFilesIntoTheChosenFolderAndSumsThemUp)
         {{"c.G", "in/a.G"}, {}, {"folder VelFiles"}, {"a.G", "c.G"}, "2 0 0 information", {}, Converted},
         {{"in"}, {}, {"folder VelFiles"}, {"a.G", "sub/b.G", "z.G"}, "3 0 1 warning", {bad}, NotConverted},
         {{"in/missing.G", "notes.txt", "c.G"}, {}, {"folder VelFiles"}, {"c.G"}, "1 0 2 warning",
-         {notes, "in/missing.G: not converted: File not found (error 53)"}, NotConverted},
+         {notes, shown("in/missing.G") + ": not converted: File not found (error 53)"}, NotConverted},
         {{"notes.txt"}, {}, {}, {}, "0 0 1 warning", {notes}, NotConverted},
         // A folder without a measurement file converted nothing: the icon says so as the status line does.
         {{"in/sub/none"}, {}, {"folder VelFiles"}, {}, "0 0 0 warning", {}, NotConverted},
@@ -247,7 +255,7 @@ TEST_F(BatchRunTest, ASummaryOfManyProblemsFitsTheScreenAndKeepsTheWholeList)
     for (int index = 0; index < 250; ++index) fixtures::writeFile(path("bad/" + std::to_string(1000 + index) + ".G"), "short");
     run.convertDropped(view, paths({"bad"}));
     ASSERT_EQ(counted(), "0 0 250 warning");
-    const auto line = [](int index) { return "bad/" + std::to_string(1000 + index) + ".G: not converted: Input past end of file (error 62)"; };
+    const auto line = [](int index) { return shown("bad/" + std::to_string(1000 + index) + ".G") + ": not converted: Input past end of file (error 62)"; };
     std::string shown, whole;
     for (int index = 0; index < 250; ++index) (index < 20 ? shown : whole) += line(index) + "\n";
     EXPECT_EQ(prompts.summed->details, shown + "and 230 more");
@@ -271,8 +279,8 @@ TEST_F(BatchRunTest, CancelOrEndStopsAfterTheFileAtHand)
     } rows[] = {
         {"Looking for measurement files... 1 found", false, {}, "none", {Running, NotConverted}},
         {"Looking for measurement files... 1 found", true, {}, "none", {Running}},
-        {"3 of 4 | in/sub/b.G", false, {"a.G", "sub/b.G"}, "2 0 1 1 warning", {Running, NotConverted}},
-        {"3 of 4 | in/sub/b.G", true, {"a.G", "sub/b.G"}, "none", {Running}},
+        {"3 of 4 | " + shown("in/sub/b.G"), false, {"a.G", "sub/b.G"}, "2 0 1 1 warning", {Running, NotConverted}},
+        {"3 of 4 | " + shown("in/sub/b.G"), true, {"a.G", "sub/b.G"}, "none", {Running}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.at + (row.quit ? ", End" : ", Cancel"));
