@@ -40,7 +40,11 @@ TEST_F(AuditTest, ShowTellsTheLayoutByLengthAndMarks)
         EXPECT_TRUE(run.out.starts_with(c.name + ": "s + c.header)) << run.out.substr(0, 200);
         EXPECT_EQ(std::ranges::count(run.out, '\n') > 2, !c.header.starts_with("neither")) << c.name;  // fields or none
     }
-    EXPECT_EQ(gconvert({"--show", "missing.G"}).exitCode, 1);
+    // A file that cannot be read is named on standard error, the others still shown.
+    const Finished missing = gconvert({"--show", "missing.G", "long.G"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "gconvert: missing.G: cannot read: File not found (error 53)\n");
+    EXPECT_TRUE(missing.out.starts_with("long.G: old layout")) << missing.out.substr(0, 200);
 }
 
 // The text is compared with a reviewed copy of what it must be; the JSON document field by field with
@@ -100,6 +104,19 @@ TEST(AuditMarks, AreWhatTheEngineSets)
             record[1898] = static_cast<std::uint8_t>(mark);
             EXPECT_EQ(audit::looksConverted(record), engine::looksConverted(record)) << text << ", mark " << mark;
         }
+}
+
+// A save stamp names a day of the calendar and a time of the clock in the one form converting writes.
+TEST(AuditMarks, ASaveStampIsADayAndATimeThatExist)
+{
+    const struct { const char* stamp; bool is; } rows[] = {
+        {"24.12 2026 / 18:30:00", true}, {"1.01 2027 / 00:00:00", true}, {"29.02 2024 / 23:59:59", true},
+        {"29.02 2026 / 12:00:00", false}, {"31.04 2026 / 12:00:00", false}, {"0.04 2026 / 12:00:00", false},
+        {"5.13 2026 / 12:00:00", false},  {"5.00 2026 / 12:00:00", false},  {"05.03 2026 / 12:00:00", false},
+        {"5.3 2026 / 12:00:00", false},   {"5.03 2026 / 24:00:00", false}, {"5.03 2026 / 23:60:00", false},
+        {"5.03 2026 / 23:59:60", false},  {"5.03 2026 - 23:59:59", false}, {"--.--- ---- / --:--:--", false},
+    };
+    for (const auto& row : rows) EXPECT_EQ(audit::isSaveStamp(bytesOf(padded(row.stamp, 40))), row.is) << row.stamp;
 }
 
 // What converting old.G as target stores, by the fixtures' oracle and never by gconvert: the stored
@@ -222,3 +239,45 @@ TEST_F(VerifyTest, CountsEachFileOfATreeOnceInItsPlace)
 }
 
 }  // namespace
+
+// The report an auditor keeps: one tree holding files of each outcome, each count another, told in
+// lines and in JSON alike.
+TEST_F(VerifyTest, TheJsonReportHoldsWhatTheLinesTell)
+{
+    for (const char* name : {"a", "b", "c", "e", "f"}) put("old/" + std::string(name) + ".G", old);
+    put("old/d.G", made);  // converted already: no old file
+    put("conv/a.G", oracle("conv/a.G"));
+    put("conv/b.G", oracle("conv/b.G").replace(1898, 1, "\x01"));
+    put("conv/e.G", oracle("conv/e.G") + 'x');
+    put("conv/x.G", oracle("conv/x.G"));
+    const std::string notOld = "not an old file: new layout: 3243 bytes, format mark 2 and line settings where an old record holds port values";
+    const std::string notNew = "not a new file: neither layout: 3244 bytes with the format mark 2 and line settings where an old record "
+                               "holds port values, but a converted file has 3243 bytes";
+    expectLines(gconvert({"--verify", "-r", "old", "conv"}),
+                {"conv/b.G: Info.SaveStamp.FormatMark at 1898: expected 2, found 1", "conv/c.G: missing", "old/d.G: " + notOld,
+                 "conv/e.G: " + notNew, "conv/f.G: missing",
+                 "conv/x.G: extra: no old file converts to it",
+                 "6 old files: 1 faithful, 1 differing, 2 missing, 1 not an old file, 1 not a new file; 1 extra, 0 unreadable"},
+                "lines");
+
+    const json report = json::parse(gconvert({"--verify", "-r", "--json", "old", "conv"}).out);
+    const auto pair = [](const char* name, const char* outcome, json reason, json differences = json::array()) {
+        json entry{{"old", "old/"s + name}, {"new", "conv/"s + name}, {"outcome", outcome}, {"differences", differences}};
+        if (!reason.is_null()) entry["reason"] = reason;
+        return entry;
+    };
+    const json formatMark{{"field", "Info.SaveStamp.FormatMark"}, {"offset", 1898}, {"oldOffset", nullptr}, {"width", 2},
+                          {"kind", "integer"}, {"rule", "format mark"}, {"expected", 2}, {"expectedHex", "0200"}, {"found", 1},
+                          {"foundHex", "0100"}};
+    EXPECT_EQ(report, (json{{"oldFolder", "old"}, {"newFolder", "conv"},
+                            {"files", {pair("a.G", "faithful", nullptr), pair("b.G", "differing", nullptr, {formatMark}),
+                                       pair("c.G", "missing", "missing"), pair("d.G", "not an old file", notOld),
+                                       pair("e.G", "not a new file", notNew), pair("f.G", "missing", "missing")}},
+                            {"extra", {"conv/x.G"}}, {"unreadable", json::array()},
+                            {"summary", {{"oldFiles", 6}, {"faithful", 1}, {"differing", 1}, {"missing", 2}, {"notOld", 1},
+                                         {"notNew", 1}, {"extra", 1}, {"unreadable", 0}, {"allFaithful", false}}}}));
+    // A pair given the wrong way round is refused with its reason.
+    EXPECT_EQ(json::parse(gconvert({"--verify", "--json", "conv/a.G", "old/a.G"}).out),
+              (json{{"old", "conv/a.G"}, {"new", "old/a.G"}, {"outcome", "not an old file"}, {"differences", json::array()},
+                    {"reason", notOld}}));
+}
