@@ -156,6 +156,7 @@ TEST_F(VerifyTest, NamesEachFaultByFieldAndOffset)
         {"moved to a share", "old/b.G", "new/a/b.G", named("\\\\labor\\messungen\\b.G"), 0, {at + "faithful"}},
         {"moved to a Linux server", "old/b.G", "new/a/b.G", named("/srv/archiv/konv/b.G"), 0, {at + "faithful"}},
         {"moved, the old record saved elsewhere", "old/named/b.G", "new/a/b.G", named("C:/Konvertiert/b.G"), 0, {at + "faithful"}},
+        {"moved, the old record's folders on another drive", "old/named/b.G", "new/a/b.G", named("D:\\Messplatz\\b.G"), 0, {at + "faithful"}},
         {"a Linux path in another case", "old/b.G", "new/a/b.G", named("/srv/archiv/B.G"), 1, {fileName}},
         {"a relative name", "old/b.G", "new/a/b.G", named("archiv\\b.G"), 1, {fileName}},
         {"a share without its name", "old/b.G", "new/a/b.G", named("\\\\labor\\b.G"), 1, {fileName}},

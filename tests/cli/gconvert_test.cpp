@@ -151,6 +151,8 @@ TEST_F(GconvertTest, ATreeIsMirroredAndADryRunForetellsTheRun)
                        "converted: in/x/b.G -> out/x/b.G\nconverted: in/x/linked.G -> out/x/linked.G\n"
                        "converted: in/x/y/c.G -> out/x/y/c.G\nconverted: in/x/y/d.G -> out/x/y/d.G\n");
     EXPECT_EQ(tree("out").size(), 6u);
+    // Folders made for the tree get the permissions any program's new folder gets here.
+    EXPECT_EQ(fs::status(fs::u8path(path("out/x/y"))).permissions(), fs::status(fs::u8path(path("in/empty"))).permissions());
 
     const Finished again = gconvert({"-r", "-o", "out", "in"});
     EXPECT_EQ(again.exitCode, 1);

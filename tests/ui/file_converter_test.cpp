@@ -73,6 +73,7 @@ TEST_F(FileConverterTest, ADropRunAsksThroughQtsOwnDialogs)
     EXPECT_EQ(QApplication::clipboard()->text(), problem);
     EXPECT_EQ(fixtures::readFile(path("VelFiles/a.G")), "keep");
     EXPECT_EQ(window->Label2->text(), "ERROR: File NOT converted!");
+    EXPECT_TRUE(accepted<QDragEnterEvent>({"c.G"})) << "after the run the window takes drops again";
 }
 
 TEST_F(FileConverterTest, OnlyLocalFilesAreTaken)

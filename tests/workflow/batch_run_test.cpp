@@ -207,6 +207,7 @@ TEST_F(BatchRunTest, EachDropConvertsItsFilesIntoTheChosenFolderAndSumsThemUp)
     } rows[] = {
         {{"c.G"}, {}, {}, {"one.G"}, "none", {}, Converted},  // the single run, its save dialog answered one.G
         {{"c.G", "in/a.G"}, {}, {"folder VelFiles"}, {"a.G", "c.G"}, "2 0 0 information", {}, Converted},
+        {{"in/sub"}, {}, {"folder VelFiles"}, {"b.G"}, "1 0 0 information", {}, Converted},  // one file of a tree
         {{"in"}, {}, {"folder VelFiles"}, {"a.G", "sub/b.G", "z.G"}, "3 0 1 warning", {bad}, NotConverted},
         {{"in/missing.G", "notes.txt", "c.G"}, {}, {"folder VelFiles"}, {"c.G"}, "1 0 2 warning",
          {notes, shown("in/missing.G") + ": not converted: File not found (error 53)"}, NotConverted},
