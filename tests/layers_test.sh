@@ -39,5 +39,11 @@ done < <(find . -name '*.h' -o -name '*.cpp' | sed 's#^\./##' | sort)
 if grep -rn '#include "engine/conversion_rule' audit; then
   echo "audit/ includes the conversion rule it checks"; failures=$((failures + 1))
 fi
+# Names reach the system through the file layer alone, which holds them as UTF-8 and hands Windows
+# UTF-16: the standard library's narrow paths and streams read them in the ANSI code page there.
+if grep -rnE 'std::filesystem|<filesystem>|fstream|fopen|\.string\(\)' --include='*.h' --include='*.cpp' . \
+   | grep -v '^\./engine/files/'; then
+  echo "names go to the system around the file layer (engine/files)"; failures=$((failures + 1))
+fi
 [ "$failures" -eq 0 ] && echo "every include runs down the layers"
 exit $((failures > 0))

@@ -2,10 +2,10 @@
 #include "audit/converted_marks.h"
 
 #include "encoding/windows1252.h"
+#include "engine/files/file_system.h"
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 
 namespace audit {
 namespace {
@@ -73,13 +73,10 @@ std::string storedName(const std::string& path)
     constexpr std::size_t width = records::wireSize<records::Text<75>>;
     static_assert(records::wireOffset<&NewMeasurementRecord::Info, &NewInfoBlock::FileInfo, &records::FileInfoGroup::FileName>()
                   == 2029);
-    const std::string given(withoutPadding(path));
     // As the system makes a path absolute: the current folder joined with it on POSIX; on Windows
     // also with its separators and "." and ".." made as the save dialog gives them.
-    std::error_code error;
-    const std::u8string absolute =
-        std::filesystem::absolute(std::filesystem::path(std::u8string(given.begin(), given.end())), error).u8string();
-    std::string stored = encoding::toWindows1252(error ? given : std::string(absolute.begin(), absolute.end())).substr(0, width);
+    const std::string absolute = engine::systemFileSystem().absolutePath(std::string(withoutPadding(path)));
+    std::string stored = encoding::toWindows1252(absolute).substr(0, width);
     stored.resize(width, ' ');
     return stored;
 }

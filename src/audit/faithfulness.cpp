@@ -4,12 +4,15 @@
 #include "audit/converted_marks.h"
 #include "audit/tree_walk.h"
 #include "encoding/windows1252.h"
+#include "engine/files/file_system.h"
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
+#include <cctype>
 #include <map>
+#include <optional>
 #include <set>
+#include <vector>
 
 namespace audit {
 namespace {
@@ -30,38 +33,94 @@ std::vector<std::uint8_t> bytes(std::span<const std::uint8_t> span) { return {sp
 
 std::vector<std::uint8_t> bytes(std::string_view text) { return {text.begin(), text.end()}; }
 
-// The last name in a folder's absolute path: "conv" for "conv/", for "." the current folder's name.
-std::string folderName(const std::string& folder)
+// The small letter of one of the code page's capitals (ASCII, À to Þ but ×, and Š, Œ, Ž, Ÿ): Windows,
+// blind to case, takes both for one.
+char smallLetter(char c)
 {
-    std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(folder, error).lexically_normal();
-    if (!absolute.has_filename()) absolute = absolute.parent_path();
-    return absolute.filename().string();
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7)) return static_cast<char>(byte + 0x20);
+    if (byte == 0x8A || byte == 0x8C || byte == 0x8E) return static_cast<char>(byte + 0x10);
+    return byte == 0x9F ? '\xFF' : c;
 }
 
-std::string tail(const std::string& path)
+// The parts of a path between its separators, '/' and '\' alike (a record may come from either
+// system), with "." and ".." resolved; in small letters for a Windows path, which is blind to case.
+std::vector<std::string> partsOf(std::string_view path, bool windows)
 {
-    const std::filesystem::path file(path);
-    const std::string folder = file.parent_path().string();
-    return folderName(folder.empty() ? "." : folder) + '/' + file.filename().string();
+    std::vector<std::string> parts;
+    for (std::size_t start = 0; start <= path.size();) {
+        const std::size_t end = std::min(path.find_first_of("/\\", start), path.size());
+        std::string part(path.substr(start, end - start));
+        if (windows) std::ranges::transform(part, part.begin(), smallLetter);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(std::move(part));
+        }
+        start = end + 1;
+    }
+    return parts;
+}
+
+// An absolute path as a record holds it (Windows-1252), in the one form every spelling of it shares:
+// its root ("c:", "//server/share", nothing for '/') and its parts below.
+struct AbsolutePath {
+    std::string root;
+    std::vector<std::string> parts;
+    bool windows = false;
+    friend bool operator==(const AbsolutePath&, const AbsolutePath&) = default;
+};
+
+// Nothing for a path that is not absolute, whichever system wrote it.
+std::optional<AbsolutePath> absoluteForm(std::string_view path)
+{
+    const auto separator = [&](std::size_t at) { return at < path.size() && (path[at] == '/' || path[at] == '\\'); };
+    std::string root;
+    std::size_t below = 0;
+    if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && separator(2)) {
+        root = path.substr(0, 2);
+        below = 3;
+    } else if (path.starts_with("\\\\")) {
+        // A share names its server and itself before its files: \\server\share\...
+        const std::size_t server = path.find_first_of("/\\", 2);
+        const std::size_t share = server == std::string_view::npos ? server : path.find_first_of("/\\", server + 1);
+        if (server == 2 || share == std::string_view::npos || share == server + 1) return std::nullopt;
+        root = "//" + std::string(path.substr(2, server - 2)) + '/' + std::string(path.substr(server + 1, share - server - 1));
+        below = share + 1;
+    } else if (path.starts_with('/')) {
+        return AbsolutePath{"", partsOf(path.substr(1), false), false};
+    } else {
+        return std::nullopt;
+    }
+    std::ranges::transform(root, root.begin(), smallLetter);
+    return AbsolutePath{root, partsOf(path.substr(below), true), true};
 }
 
 }  // namespace
 
 PairPaths pairPaths(const std::string& oldPath, const std::string& newPath)
 {
-    return {oldPath, newPath, tail(oldPath), tail(newPath)};
+    return {oldPath, newPath, engine::splitPath(std::string(withoutPadding(newPath))).name};
 }
 
-bool namesFile(std::span<const std::uint8_t> stored, const PairPaths& paths)
+bool namesFile(std::span<const std::uint8_t> stored, std::span<const std::uint8_t> oldStored, const PairPaths& paths)
 {
     const std::string field(stored.begin(), stored.end());
     if (field == storedName(paths.newPath)) return true;
-    // Old and new files of the same tail: only the whole path can tell the target from the source.
-    if (paths.newTail == paths.oldTail) return false;
-    std::string text(withoutPadding(field));
-    std::ranges::replace(text, '\\', '/');
-    return text.ends_with('/' + encoding::toWindows1252(paths.newTail));
+    // Converted elsewhere and moved since: the archive keeps the file's path below its folder, however
+    // the folder was called where it was converted, on whichever system.
+    const std::optional<AbsolutePath> moved = absoluteForm(withoutPadding(field));
+    if (!moved) return false;
+    const std::vector<std::string> relative = partsOf(encoding::toWindows1252(paths.relative), moved->windows);
+    if (relative.empty() || relative.size() > moved->parts.size()
+        || !std::equal(relative.rbegin(), relative.rend(), moved->parts.rbegin()))
+        return false;
+    // A converter that stored its source's path, or carried the old record's name over, would pass
+    // the rule above wherever old and new files are named alike.
+    const auto names = [&](std::string_view other) { return absoluteForm(other) == moved; };
+    const std::string oldAbsolute = engine::systemFileSystem().absolutePath(std::string(withoutPadding(paths.oldPath)));
+    const std::string oldName(oldStored.begin(), oldStored.end());
+    return !names(encoding::toWindows1252(oldAbsolute)) && !names(withoutPadding(oldName));
 }
 
 std::vector<Difference> compareRecords(std::span<const std::uint8_t, records::OldRecordLength> old,
@@ -72,6 +131,7 @@ std::vector<Difference> compareRecords(std::span<const std::uint8_t, records::Ol
     for (const records::Leaf& leaf : leavesOf(Layout::Old)) oldLeaves.emplace(leaf.name, &leaf);
 
     std::vector<Difference> differences;
+    std::span<const std::uint8_t> oldStoredName;
     for (const records::Leaf& leaf : leavesOf(Layout::New)) {
         Difference difference{leaf, std::nullopt, Rule::Carried, {}, bytes(converted.subspan(leaf.offset, leaf.width))};
         if (leaf.offset == LineSettingsAt) {
@@ -85,6 +145,8 @@ std::vector<Difference> compareRecords(std::span<const std::uint8_t, records::Ol
         } else if (leaf.offset == FileNameAt) {
             difference.rule = Rule::FileName;
             difference.expected = bytes(storedName(paths.newPath));
+            const records::Leaf& oldName = *oldLeaves.at(leaf.name);
+            oldStoredName = old.subspan(oldName.offset, oldName.width);
         } else if (const auto match = oldLeaves.find(leaf.name); match != oldLeaves.end()) {
             difference.oldOffset = match->second->offset;
             difference.expected = bytes(old.subspan(match->second->offset, match->second->width));
@@ -94,7 +156,7 @@ std::vector<Difference> compareRecords(std::span<const std::uint8_t, records::Ol
         }
         // A field the old layout lacks and converting does not set is a difference with nothing expected.
         const bool differs = difference.rule == Rule::SaveStamp  ? !isSaveStamp(difference.found)
-                             : difference.rule == Rule::FileName ? !namesFile(difference.found, paths)
+                             : difference.rule == Rule::FileName ? !namesFile(difference.found, oldStoredName, paths)
                                                                  : difference.expected != difference.found;
         if (differs) differences.push_back(std::move(difference));
     }
@@ -140,9 +202,8 @@ TreeCheck checkTree(const std::string& oldFolder, const std::string& newFolder)
     // Either tree may hold the other, as a run with its output folder inside the archive leaves them.
     TreeFiles old = measurementFiles(oldFolder, folderId(newFolder));
     TreeFiles converted = measurementFiles(newFolder, folderId(oldFolder));
-    const std::string oldName = folderName(oldFolder), newName = folderName(newFolder);
     for (const std::string& file : old.files) {
-        PairPaths paths{below(oldFolder, file), below(newFolder, file), oldName + '/' + file, newName + '/' + file};
+        PairPaths paths{below(oldFolder, file), below(newFolder, file), file};
         PairCheck check = checkPair(paths);
         tree.pairs.emplace_back(std::move(paths), std::move(check));
     }

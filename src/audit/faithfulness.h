@@ -33,21 +33,23 @@ struct Difference {
     std::vector<std::uint8_t> found;
 };
 
-// A pair as it was named (the system's bytes), and each file's path from its folder's name down
-// ("conv/a/b.G"): the end of a stored name that a moved archive keeps.
+// A pair as it was named (the system's bytes), and the new file's path below the folder of its tree
+// ("2019/z.G"), for a pair named by itself the new file's own name: the end of its path that an
+// archive keeps wherever it is moved.
 struct PairPaths {
     std::string oldPath, newPath;
-    std::string oldTail, newTail;
+    std::string relative;
 };
 
-// A pair named by itself: the tails start at each file's own folder.
+// A pair named by itself.
 PairPaths pairPaths(const std::string& oldPath, const std::string& newPath);
 
-// A stored FileName names the new file when it is what converting stores for it as named now (see
-// storedName); or, so that an archive may be moved or checked from elsewhere, when without its
-// padding, '\' read as '/', it ends in '/' and the new file's tail, and that tail is not the old
-// file's too: a record that names its source never passes.
-bool namesFile(std::span<const std::uint8_t> stored, const PairPaths& paths);
+// Whether a stored FileName names the new file: it is what converting stores for it as named now (see
+// storedName); or, for a file converted elsewhere and moved since, it is an absolute path (a drive
+// letter, a share or '/') that ends in the relative path, with either separator and, for a Windows
+// path, in any case, and it is neither the old file's own path in any spelling nor the name the old
+// record itself stored (oldStored): a record that names its source never passes.
+bool namesFile(std::span<const std::uint8_t> stored, std::span<const std::uint8_t> oldStored, const PairPaths& paths);
 
 // The differences between a new record and the conversion of an old one; none when it is faithful.
 std::vector<Difference> compareRecords(std::span<const std::uint8_t, records::OldRecordLength> old,

@@ -7,9 +7,9 @@ namespace audit {
 namespace {
 
 // "old/" names the folder old, and its files are old/a.G, as converting names them.
-std::string withoutTrailingSlashes(std::string path)
+std::string withoutTrailingSeparators(std::string path)
 {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    while (path.size() > 1 && engine::isPathSeparator(path.back())) path.pop_back();
     return path;
 }
 
@@ -24,7 +24,7 @@ void walk(engine::FileSystem& files, const std::string& root, const std::string&
     }
     std::ranges::sort(entries, {}, &engine::FolderEntry::name);
     for (const engine::FolderEntry& entry : entries) {
-        const std::string inTree = relative.empty() ? entry.name : relative + '/' + entry.name;
+        const std::string inTree = engine::joinPath(relative, entry.name);
         if (entry.kind == engine::FolderEntry::Folder) {
             if (!leftOut || folderId(below(folder, entry.name), files) != leftOut) walk(files, root, inTree, leftOut, found);
         } else if (entry.kind != engine::FolderEntry::FolderLink && isMeasurementFileName(entry.name)) {
@@ -49,14 +49,13 @@ bool isMeasurementFileName(const std::string& name) { return name.size() > 2 && 
 TreeFiles measurementFiles(const std::string& folder, std::optional<engine::FileIdentity> leftOut, engine::FileSystem& files)
 {
     TreeFiles found;
-    walk(files, withoutTrailingSlashes(folder), {}, leftOut, found);
+    walk(files, withoutTrailingSeparators(folder), {}, leftOut, found);
     return found;
 }
 
 std::string below(const std::string& folder, const std::string& relative)
 {
-    const std::string joined = withoutTrailingSlashes(folder);
-    return (joined == "/" ? joined : joined + '/') + relative;
+    return engine::joinPath(withoutTrailingSeparators(folder), relative);
 }
 
 }  // namespace audit

@@ -15,7 +15,7 @@ namespace audit {
 std::optional<engine::FileIdentity> folderId(const std::string& path, engine::FileSystem& files = engine::systemFileSystem());
 
 struct TreeFiles {
-    std::vector<std::string> files;  // below the folder, "a/b.G", in the order converting takes them
+    std::vector<std::string> files;  // below the folder, "a/b.G" (the system's separator), in the order converting takes them
     std::vector<std::pair<std::string, engine::FileError>> unreadableFolders;  // as paths from the folder
 };
 
@@ -28,7 +28,8 @@ bool isMeasurementFileName(const std::string& name);
 TreeFiles measurementFiles(const std::string& folder, std::optional<engine::FileIdentity> leftOut,
                            engine::FileSystem& files = engine::systemFileSystem());
 
-// path/relative, for a folder named with or without trailing slashes ("/" included).
+// folder/relative with the system's separator, for a folder named with or without trailing
+// separators ("/" included).
 std::string below(const std::string& folder, const std::string& relative);
 
 }  // namespace audit

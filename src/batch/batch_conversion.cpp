@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
-#include <filesystem>
 #include <unordered_map>
 #include <vector>
 
@@ -14,9 +13,6 @@ namespace batch {
 namespace {
 
 using engine::FileErrorNumber;
-
-// A target's path without "." and "..", so that two spellings of one target are seen as one.
-std::string targetKey(const std::string& absolute) { return std::filesystem::path(absolute).lexically_normal().string(); }
 
 FileOutcome failed(FileOutcome::Reason reason) { return {FileOutcome::Failed, reason, std::nullopt}; }
 
@@ -93,20 +89,22 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
 
     // The record stores the target's absolute path; the save drops its trailing blanks.
     const auto targetOf = [&](const Job& job) { return files.absolutePath(engine::withoutTrailingBlanks(job.target)); };
-    // Targets claimed so far, by the hash of their key; a hash met again is checked against the jobs
-    // that claimed it, so that a run keeps a few bytes per file rather than every path twice.
+    // Targets claimed so far, by the hash of their key, which the file system gives so that two
+    // spellings it takes for one name (A.G and a.G on Windows) are one target already when the run is
+    // planned, and a dry run tells the truth; a hash met again is checked against the jobs that
+    // claimed it, so that a run keeps a few bytes per file rather than every path twice.
     std::unordered_multimap<std::size_t, std::size_t> claimed;
     const auto claimedBefore = [&](const std::string& key, std::size_t hash) {
         const auto [from, to] = claimed.equal_range(hash);
         return std::any_of(from, to,
-                           [&](const auto& entry) { return targetKey(targetOf(jobs[entry.second])) == key; });
+                           [&](const auto& entry) { return files.nameKey(targetOf(jobs[entry.second])) == key; });
     };
     // Converts one job into the batch; the error when another program holds its source for now.
     const auto convert = [&](std::size_t index) -> std::optional<engine::FileError> {
         if (waiting.full()) putInPlace(false);  // a job tried again comes between two others
         const Job& job = jobs[index];
         const std::string target = targetOf(job);
-        const std::string key = targetKey(target);
+        const std::string key = files.nameKey(target);
         const std::size_t hash = std::hash<std::string>{}(key);
 
         FileOutcome outcome{FileOutcome::Converted, FileOutcome::Done, std::nullopt};

@@ -44,7 +44,7 @@ BatchSession::BatchSession(std::vector<Job> jobs, SessionListener& listener, eng
 {
 }
 
-void BatchSession::planInto(const std::string& destination)
+bool BatchSession::planInto(const std::string& destination, const std::function<bool()>& stopRequested)
 {
     const PlanNotes notes{
         .passedOver = [this](const std::string& path) { listener_.passedOver(path); },
@@ -53,8 +53,13 @@ void BatchSession::planInto(const std::string& destination)
             [this](const std::string& folder, engine::FileError error) {
                 refuse(folder, "not converted: cannot read the folder: " + errorText(error));
             },
+        .found = [this](std::size_t jobs) { listener_.planning(jobs); },
+        .stopRequested = stopRequested,
     };
     jobs_ = batch::planInto(files_, sources_, destination, settings_.recursive, notes);
+    if (!stopRequested || !stopRequested()) return true;
+    jobs_.clear();
+    return false;
 }
 
 std::size_t BatchSession::existingTargets() const

@@ -19,6 +19,8 @@ public:
     // A source that is not converted, found before the run: subject is its path, or the list that holds
     // an empty name; problem follows it ("not converted: a folder (-r converts folders)").
     virtual void refused(const std::string& subject, const std::string& problem) = 0;
+    // While the sources are planned: the number of files found to convert so far.
+    virtual void planning(std::size_t /*jobs*/) {}
 };
 
 struct SessionSettings {
@@ -41,8 +43,9 @@ public:
     // Whether any source is left to plan, so that a front end asks for an output folder only then.
     bool anySource() const { return !sources_.empty(); }
 
-    // The jobs that convert the sources left into destination (see planInto).
-    void planInto(const std::string& destination);
+    // The jobs that convert the sources left into destination (see planInto); false when stopRequested
+    // ended the walk early, which leaves the session with nothing to run.
+    bool planInto(const std::string& destination, const std::function<bool()>& stopRequested = {});
     std::size_t jobCount() const { return jobs_.size(); }
 
     // How many targets have something at them already, as the run will find them.

@@ -18,9 +18,17 @@ std::string withoutTrailingSeparators(std::string path)
 // "data/" names the folder data: its target is data in the destination, not the folder itself.
 std::string lastPart(const std::string& path) { return engine::splitPath(withoutTrailingSeparators(path)).name; }
 
+bool stopping(const PlanNotes& notes) { return notes.stopRequested && notes.stopRequested(); }
+
+void add(std::vector<Job>& jobs, Job job, const PlanNotes& notes)
+{
+    jobs.push_back(std::move(job));
+    if (notes.found) notes.found(jobs.size());
+}
+
 // Walks a folder in name order, depth first, so that a run and its rerun go the same way. The output
 // folder is left out where it lies inside the tree: a rerun would otherwise take the files it wrote
-// for old ones.
+// for old ones. Paths are joined with the system's separator, as the user reads them.
 void walk(engine::FileSystem& files, const std::string& folder, const std::string& into, std::vector<Job>& jobs,
           const PlanNotes& notes, const std::optional<engine::FileIdentity>& output)
 {
@@ -31,12 +39,13 @@ void walk(engine::FileSystem& files, const std::string& folder, const std::strin
     }
     std::ranges::sort(entries, {}, &engine::FolderEntry::name);
     for (const engine::FolderEntry& entry : entries) {
-        const std::string path = folder + '/' + entry.name;
+        if (stopping(notes)) return;
+        const std::string path = engine::joinPath(folder, entry.name);
         if (entry.kind == engine::FolderEntry::Folder) {
             if (!output || files.status(path).identity != *output)
-                walk(files, path, into + entry.name + '/', jobs, notes, output);
+                walk(files, path, engine::joinPath(into, entry.name), jobs, notes, output);
         } else if (entry.kind == engine::FolderEntry::File && isMeasurementFileName(entry.name)) {
-            jobs.push_back({path, into + entry.name});
+            add(jobs, {path, engine::joinPath(into, entry.name)}, notes);
         } else {
             notes.passedOver(path);
         }
@@ -53,17 +62,17 @@ bool isMeasurementFileName(const std::string& name)
 std::vector<Job> planInto(engine::FileSystem& files, const std::vector<std::string>& sources,
                           const std::string& destination, bool recursive, const PlanNotes& notes)
 {
-    const std::string cleaned = withoutTrailingSeparators(destination);
-    const std::string into = cleaned.size() == 1 && engine::isPathSeparator(cleaned[0]) ? cleaned : cleaned + '/';
+    const std::string into = withoutTrailingSeparators(destination);
     // Not there yet, it is made by the run: then no folder inside a source can be it.
     std::optional<engine::FileIdentity> output;
     if (const engine::FileStatus status = files.status(destination); status.kind == engine::FileStatus::Folder)
         output = status.identity;
     std::vector<Job> jobs;
     for (const std::string& source : sources) {
+        if (stopping(notes)) break;
         // A folder named here is followed even through a link: the user named it.
         if (files.status(source).kind != engine::FileStatus::Folder) {
-            jobs.push_back({source, into + lastPart(source)});
+            add(jobs, {source, engine::joinPath(into, lastPart(source))}, notes);
         } else if (!recursive) {
             notes.folderNotAsked(source);
         } else {

@@ -22,6 +22,10 @@ struct PlanNotes {
     std::function<void(const std::string& path)> passedOver;        // in a tree, but no measurement file
     std::function<void(const std::string& folder)> folderNotAsked;  // a folder named without recursive
     std::function<void(const std::string& folder, engine::FileError error)> folderUnreadable;
+    // Optional: told the number of jobs so far as each one is found, and asked before each entry whether
+    // to stop, so that a long walk (a network share) shows that it lives and can be given up.
+    std::function<void(std::size_t jobs)> found;
+    std::function<bool()> stopRequested;
 };
 
 // Every measurement file ends in ".G", as the open dialog insists.
@@ -31,7 +35,8 @@ bool isMeasurementFileName(const std::string& name);
 // recursive, a folder's measurement files go to the same places relative to it beneath destination
 // (old/a/b.G into destination/a/b.G), links to files are followed, links to folders are not, and
 // other files are passed over. A folder without recursive is refused. Where destination exists, a
-// walk leaves it out of the trees it lies in.
+// walk leaves it out of the trees it lies in. Once notes.stopRequested says so, the jobs found so far
+// are returned.
 std::vector<Job> planInto(engine::FileSystem& files, const std::vector<std::string>& sources,
                           const std::string& destination, bool recursive, const PlanNotes& notes);
 

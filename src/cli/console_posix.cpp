@@ -19,6 +19,8 @@ void stopBetweenFiles(int signal) { stopSignal = signal; }
 
 bool errorsGoToATerminal() { return ::isatty(STDERR_FILENO) != 0; }
 
+void showOutputAsUtf8() {}
+
 void catchInterrupts()
 {
     struct sigaction action {};

@@ -6,8 +6,6 @@
 #include "cli/console.h"
 #include "cli/run_report.h"
 
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <iterator>
 
@@ -17,19 +15,10 @@ namespace {
 // The names of a NUL-separated list in a file, or on standard input for "-".
 std::optional<std::vector<std::string>> readNameList(const std::string& listFile)
 {
-    std::string list;
-    if (listFile == "-") {
-        list.assign(std::istreambuf_iterator<char>(std::cin), {});
-    } else {
-        // A folder opens as a stream that reads nothing: it is no list.
-        std::error_code error;
-        const auto name = std::filesystem::path(std::u8string(listFile.begin(), listFile.end()));
-        std::ifstream file(name, std::ios::binary);
-        if (!file || std::filesystem::is_directory(name, error)) return std::nullopt;
-        list.assign(std::istreambuf_iterator<char>(file), {});
-        if (file.bad()) return std::nullopt;
-    }
-    return batch::splitNulSeparated(list);
+    if (listFile == "-") return batch::splitNulSeparated({std::istreambuf_iterator<char>(std::cin), {}});
+    auto read = engine::systemFileSystem().readWhole(listFile);
+    if (std::holds_alternative<engine::FileError>(read)) return std::nullopt;
+    return batch::splitNulSeparated(std::get<std::string>(read));
 }
 
 }  // namespace

@@ -5,9 +5,7 @@
 #include "cli/convert_command.h"
 #include "cli/show_command.h"
 #include "cli/verify_command.h"
-
-#include <filesystem>
-#include <system_error>
+#include "engine/files/file_system.h"
 
 namespace cli {
 
@@ -20,10 +18,9 @@ int gconvert(int argc, const char* const argv[])
     case cli::Request::Show: return cli::showFiles(request.files, request.json);
     case cli::Request::Verify:
         if (!request.recursive) return cli::verifyPair(request.files[0], request.files[1], request.json);
-        for (const std::string& folder : request.files) {
-            std::error_code error;
-            if (!std::filesystem::is_directory(folder, error)) return cli::usageError(folder + ": not a folder");
-        }
+        for (const std::string& folder : request.files)
+            if (engine::systemFileSystem().status(folder).kind != engine::FileStatus::Folder)
+                return cli::usageError(folder + ": not a folder");
         return cli::verifyTree(request.files[0], request.files[1], request.json);
     case cli::Request::Convert: break;
     }

@@ -1,8 +1,7 @@
 // gconvert's entry on Windows: arguments arrive as UTF-16 and leave as UTF-8, as on every other system.
+#include "cli/console.h"
 #include "cli/gconvert.h"
 #include "encoding/wide_text.h"
-
-#include <windows.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -21,7 +20,7 @@ int wmain(int argc, wchar_t* argv[])
     pointers.push_back(nullptr);
     // Output is UTF-8 with plain line feeds, the same bytes as on other systems when redirected; a
     // console told it receives UTF-8 shows every name correctly.
-    SetConsoleOutputCP(CP_UTF8);
+    cli::showOutputAsUtf8();
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
     _setmode(_fileno(stdin), _O_BINARY);

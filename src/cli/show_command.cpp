@@ -5,6 +5,7 @@
 #include "cli/field_values.h"
 
 #include <iostream>
+#include <utility>
 
 namespace cli {
 namespace {
@@ -96,7 +97,7 @@ std::string line(const std::string& offset, const std::string& width, const std:
 int showFiles(const std::vector<std::string>& paths, bool json)
 {
     nlohmann::json files = nlohmann::json::array();
-    bool allRead = true;
+    bool allRead = true, shownBefore = false;
     for (const std::string& path : paths) {
         audit::FileImage image;
         if (const std::optional<engine::FileError> error = audit::readImage(path, image)) {
@@ -115,7 +116,8 @@ int showFiles(const std::vector<std::string>& paths, bool json)
                              {"fields", fieldsJson(image, layout.layout)}});
             continue;
         }
-        std::string text = &path != &paths.front() ? "\n" : "";
+        // A blank line between two files shown, none before the first, whichever files could not be read.
+        std::string text = std::exchange(shownBefore, true) ? "\n" : "";
         text += batch::shownPath(path) + ": " + layoutName(layout.layout) + " layout: " + layoutReason(layout, image.length) + '\n';
         if (layout.layout != audit::Layout::Neither) text += line("offset", "width", "field", "value");
         for (const Row& row : rowsOf(image, layout.layout))

@@ -57,19 +57,6 @@ QPushButton* button(QWidget* window, const char* name, const QString& text, QRec
 }  // namespace
 
 FileConverter::FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder, QWidget* parent)
-    : FileConverter(pipeline, applicationFolder, nullptr, [] { return std::make_unique<engine::ConversionPipeline>(); },
-                    parent)
-{
-}
-
-FileConverter::FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder,
-                             workflow::BatchPrompts& batchPrompts, workflow::PipelineMaker makePipeline, QWidget* parent)
-    : FileConverter(pipeline, applicationFolder, &batchPrompts, std::move(makePipeline), parent)
-{
-}
-
-FileConverter::FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder,
-                             workflow::BatchPrompts* batchPrompts, workflow::PipelineMaker makePipeline, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       CMDialogDatei(this),
@@ -77,8 +64,9 @@ FileConverter::FileConverter(engine::ConversionPipeline& pipeline, const QString
       run_(pipeline, CMDialogDatei, warnings_, &QApplication::beep,
            workflow::profileMeasurementFolder(applicationFolder.toStdString())),
       batchPrompts_(this),
-      batchRun_(run_, batchPrompts != nullptr ? *batchPrompts : batchPrompts_, windowThread_,
-                workflow::profileMeasurementFolder(applicationFolder.toStdString()), std::move(makePipeline))
+      // Dropped files are converted off the window's thread, each run through a pipeline of its own.
+      batchRun_(run_, batchPrompts_, windowThread_, workflow::profileMeasurementFolder(applicationFolder.toStdString()),
+                [] { return std::make_unique<engine::ConversionPipeline>(); })
 {
     setObjectName(QStringLiteral("FileConverter"));
     setWindowTitle(QStringLiteral("FileConverter"));

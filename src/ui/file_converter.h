@@ -28,10 +28,6 @@ public:
     // applicationFolder is the program's folder: a portable copy keeps its profile file and its
     // default measurement folder there.
     FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder, QWidget* parent = nullptr);
-    // The same window whose runs over dropped files ask batchPrompts and convert through pipelines
-    // of makePipeline, as tests need them.
-    FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder, workflow::BatchPrompts& batchPrompts,
-                  workflow::PipelineMaker makePipeline, QWidget* parent = nullptr);
 
     QLabel* Label1;
     QLabel* Label3;
@@ -45,9 +41,6 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    FileConverter(engine::ConversionPipeline& pipeline, const QString& applicationFolder, workflow::BatchPrompts* batchPrompts,
-                  workflow::PipelineMaker makePipeline, QWidget* parent);
-
     void showStatus(const std::string& text) override;
     void setCommand1Enabled(bool enabled) override;
     // Local files and folders only, and none while a run is in progress.

@@ -1,7 +1,9 @@
 // The dialogs and boxes of a run over many files, as Qt's widgets show them.
 #include "ui/qt_batch_prompts.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -25,15 +27,13 @@ std::string QtBatchPrompts::targetFolder(const std::string& startFolder)
     return dialog.exec() == QDialog::Accepted ? QFile::encodeName(dialog.selectedFiles().value(0)).toStdString() : std::string();
 }
 
-workflow::BatchPrompts::Existing QtBatchPrompts::existingTargets(std::size_t existing, std::size_t count)
+workflow::BatchPrompts::Existing QtBatchPrompts::existingTargets(const workflow::ExistingTargetsQuestion& question)
 {
-    QMessageBox box(
-        QMessageBox::Question, QStringLiteral("Save Files To"),
-        QStringLiteral("%1 of the %2 converted files exist already in this folder.").arg(existing).arg(count),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent_);
-    box.setInformativeText(QStringLiteral("Replace them, skip them, or cancel the whole run?"));
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("Replace"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("Skip"));
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(question.title), QString::fromStdString(question.instruction),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent_);
+    box.setInformativeText(QString::fromStdString(question.content));
+    box.button(QMessageBox::Yes)->setText(QString::fromStdString(question.replace));
+    box.button(QMessageBox::No)->setText(QString::fromStdString(question.skip));
     // Replacing cannot be undone: Enter skips the existing targets, Escape cancels the run; both keep
     // every file as it is.
     box.setDefaultButton(QMessageBox::No);
@@ -44,11 +44,12 @@ workflow::BatchPrompts::Existing QtBatchPrompts::existingTargets(std::size_t exi
                                        : Existing::Cancel;
 }
 
-void QtBatchPrompts::progressStarted(std::size_t count, std::function<void()> cancel)
+void QtBatchPrompts::progressStarted(std::size_t total, std::function<void()> cancel)
 {
+    // A range of 0 to 0 moves to and fro: the search does not know how much is left.
     progress_ =
-        std::make_unique<QProgressDialog>(QString(), QStringLiteral("Cancel"), 0, static_cast<int>(count), parent_);
-    progress_->setWindowTitle(QStringLiteral("Converting"));
+        std::make_unique<QProgressDialog>(QString(), QStringLiteral("Cancel"), 0, static_cast<int>(total), parent_);
+    progress_->setWindowTitle(QString::fromLatin1(workflow::ProgressTitle));
     // Modal to the window, so that nothing else is started or ended while the files are converted.
     progress_->setWindowModality(Qt::WindowModal);
     progress_->setAutoClose(false);
@@ -57,37 +58,33 @@ void QtBatchPrompts::progressStarted(std::size_t count, std::function<void()> ca
     progress_->setMinimumWidth(360);
     // The dialog stays up until the run has stopped after the file at hand: its own cancel would hide it.
     QObject::disconnect(progress_.get(), &QProgressDialog::canceled, progress_.get(), nullptr);
-    QObject::connect(progress_.get(), &QProgressDialog::canceled, progress_.get(), [this, cancel = std::move(cancel)] {
-        cancel();
-        stopping_ = true;
-        progress_->setLabelText(QStringLiteral("Stopping after the file at hand"));
-    });
-    stopping_ = false;
+    QObject::connect(progress_.get(), &QProgressDialog::canceled, progress_.get(), std::move(cancel));
     progress_->show();
 }
 
-void QtBatchPrompts::progress(std::size_t index, std::size_t count, const std::string& file)
+void QtBatchPrompts::progress(const workflow::ProgressText& text)
 {
-    if (!progress_ || stopping_) return;
-    progress_->setLabelText(QStringLiteral("%1 of %2\n%3").arg(index + 1).arg(count).arg(QString::fromStdString(file)));
-    progress_->setValue(static_cast<int>(index));
+    if (!progress_) return;
+    progress_->setLabelText(QString::fromStdString(text.file.empty() ? text.count : text.count + "\n" + text.file));
+    if (text.total > 0) progress_->setValue(static_cast<int>(text.done));
 }
 
 void QtBatchPrompts::progressEnded() { progress_.reset(); }
 
-void QtBatchPrompts::summary(const workflow::BatchSummary& summary)
+void QtBatchPrompts::summary(const workflow::SummaryText& text)
 {
-    QString text = QStringLiteral("Converted: %1\nSkipped, the target exists already: %2\nNot converted: %3")
-                       .arg(summary.converted).arg(summary.skipped).arg(summary.notConverted);
-    if (summary.notBegun > 0) text += QStringLiteral("\nNot begun, the run was cancelled: %1").arg(summary.notBegun);
-    const bool allConverted = summary.skipped + summary.notConverted + summary.notBegun == 0;
-    QMessageBox box(allConverted ? QMessageBox::Information : QMessageBox::Warning, QStringLiteral("FileConverter"),
-                    text, QMessageBox::Ok, parent_);
+    QMessageBox box(text.everyFileConverted ? QMessageBox::Information : QMessageBox::Warning,
+                    QString::fromStdString(text.title), QString::fromStdString(text.counts), QMessageBox::Ok, parent_);
     // Plain text: a '<' in a file name must not turn the box into markup.
     box.setTextFormat(Qt::PlainText);
-    QStringList problems;
-    for (const std::string& problem : summary.problems) problems.append(QString::fromStdString(problem));
-    box.setDetailedText(problems.join(u'\n'));
+    box.setDetailedText(QString::fromStdString(text.details));
+    if (!text.copyButton.empty()) {
+        // The whole list, however long, goes to the clipboard; the box stays open for OK.
+        QPushButton* copy = box.addButton(QString::fromStdString(text.copyButton), QMessageBox::ActionRole);
+        QObject::disconnect(copy, &QAbstractButton::clicked, nullptr, nullptr);
+        QObject::connect(copy, &QAbstractButton::clicked, &box,
+                         [list = QString::fromStdString(text.wholeList)] { QGuiApplication::clipboard()->setText(list); });
+    }
     box.exec();
 }
 

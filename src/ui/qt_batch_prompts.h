@@ -16,16 +16,15 @@ public:
     ~QtBatchPrompts() override;
 
     std::string targetFolder(const std::string& startFolder) override;
-    Existing existingTargets(std::size_t existing, std::size_t count) override;
-    void progressStarted(std::size_t count, std::function<void()> cancel) override;
-    void progress(std::size_t index, std::size_t count, const std::string& file) override;
+    Existing existingTargets(const workflow::ExistingTargetsQuestion& question) override;
+    void progressStarted(std::size_t total, std::function<void()> cancel) override;
+    void progress(const workflow::ProgressText& text) override;
     void progressEnded() override;
-    void summary(const workflow::BatchSummary& summary) override;
+    void summary(const workflow::SummaryText& text) override;
 
 private:
     QWidget* parent_;
     std::unique_ptr<QProgressDialog> progress_;
-    bool stopping_ = false;
 };
 
 }  // namespace ui

@@ -9,16 +9,21 @@
 
 namespace ui {
 
-void QtWindowThread::runOff(const std::function<void()>& work, const std::function<void()>& stop)
+bool QtWindowThread::runOff(const std::function<void()>& work, const std::function<void()>& stop)
 {
     QEventLoop untilDone;
     const std::unique_ptr<QThread> worker(QThread::create(work));
-    QObject::connect(worker.get(), &QThread::finished, &untilDone, &QEventLoop::quit);
+    bool done = false;
+    QObject::connect(worker.get(), &QThread::finished, &untilDone, [&] {
+        done = true;
+        untilDone.quit();
+    });
     worker->start();
     // Ends early when the program quits.
     untilDone.exec();
-    if (worker->isRunning()) stop();
+    if (!done) stop();
     worker->wait();
+    return done;
 }
 
 void QtWindowThread::post(std::function<void()> task, std::chrono::milliseconds delay)

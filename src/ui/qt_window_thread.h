@@ -10,7 +10,7 @@ namespace ui {
 // Made on the window's thread; tasks posted to it are dropped when it goes.
 class QtWindowThread : public workflow::WindowThread {
 public:
-    void runOff(const std::function<void()>& work, const std::function<void()>& stop) override;
+    bool runOff(const std::function<void()>& work, const std::function<void()>& stop) override;
     void post(std::function<void()> task, std::chrono::milliseconds delay) override;
 
 private:

@@ -7,7 +7,7 @@ namespace win32 {
 
 void showWarning(HWND owner, const std::string& title, const std::string& prompt)
 {
-    MessageBeep(MB_ICONEXCLAMATION);
+    // No MessageBeep of its own: the box sounds as it opens, and a second sound would make it two.
     MessageBoxW(owner, encoding::wideText(prompt).c_str(), encoding::wideText(title).c_str(), MB_ICONEXCLAMATION | MB_OK);
 }
 

@@ -9,7 +9,8 @@
 
 namespace win32 {
 
-// The exclamation beep, then a warning box with OK alone, modal to owner; title and prompt in UTF-8.
+// A warning box with OK alone, modal to owner; title and prompt in UTF-8. Its exclamation icon plays
+// the system's exclamation sound, which is the warning's one beep.
 void showWarning(HWND owner, const std::string& title, const std::string& prompt);
 
 // The workflow's warning box, modal to the window.

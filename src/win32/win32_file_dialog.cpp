@@ -2,6 +2,7 @@
 #include "win32/win32_file_dialog.h"
 
 #include "encoding/wide_text.h"
+#include "win32/dialog_places.h"
 
 #include <commdlg.h>
 
@@ -18,7 +19,7 @@ constexpr std::size_t NameCapacity = 32768;
 
 DWORD openFileNameFlags(std::uint32_t flags)
 {
-    DWORD mapped = OFN_EXPLORER | OFN_NOCHANGEDIR;  // the program's current folder stays as it was
+    DWORD mapped = OFN_EXPLORER | OFN_NOCHANGEDIR;  // the save dialog keeps the working folder as it was
     if (flags & workflow::dialog_flags::OverwritePrompt) mapped |= OFN_OVERWRITEPROMPT;
     if (flags & workflow::dialog_flags::HideReadOnly) mapped |= OFN_HIDEREADONLY;
     if (flags & workflow::dialog_flags::PathMustExist) mapped |= OFN_PATHMUSTEXIST;
@@ -41,7 +42,7 @@ std::wstring doubleNulFilter(const std::string& filter)
 bool Win32FileDialog::show(bool open)
 {
     const std::wstring title = encoding::wideText(title_);
-    const std::wstring directory = encoding::wideText(initialDirectory_);
+    const std::wstring directory = windowsForm(initialDirectory_);
     const std::wstring extension = encoding::wideText(defaultExtension_);
     const std::wstring filter = doubleNulFilter(filter_);
     std::vector<wchar_t> name(NameCapacity, L'\0');
@@ -59,8 +60,8 @@ bool Win32FileDialog::show(bool open)
     dialog.lpstrTitle = title.c_str();
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     dialog.Flags = openFileNameFlags(flags_);
-    const BOOL chosen = open ? GetOpenFileNameW(&dialog) : GetSaveFileNameW(&dialog);
-    if (!chosen)
+    const KeptWorkingFolder kept;
+    if (!(open ? GetOpenFileNameW(&dialog) : GetSaveFileNameW(&dialog)))
         return false;
     fileName_ = encoding::utf8Text(name.data());
     return true;

@@ -1,6 +1,7 @@
 // The file dialog routine's control over Windows' own open and save dialogs.
 #pragma once
 
+#include "win32/ole_apartment.h"
 #include "workflow/file_dialog.h"
 
 #include <windows.h>
@@ -11,9 +12,11 @@ namespace win32 {
 
 // Holds the properties the routine sets and shows GetOpenFileNameW / GetSaveFileNameW with them,
 // owned by the window so that the dialogs are modal to it. Texts are UTF-8 as the routine gives them.
+// The start folder goes to Windows in its own form, and the working folder is as it was afterwards.
+// The dialogs host the shell's code, which needs the program's apartment: they are only made with one.
 class Win32FileDialog final : public workflow::FileDialogControl {
 public:
-    explicit Win32FileDialog(HWND owner = nullptr) : owner_(owner) {}
+    Win32FileDialog(HWND owner, const OleApartment& /*program's*/) : owner_(owner) {}
     void setOwner(HWND owner) { owner_ = owner; }
 
     void setDialogTitle(const std::string& title) override { title_ = title; }

@@ -101,7 +101,7 @@ void Win32WindowThread::post(std::function<void()> task, std::chrono::millisecon
     PostMessageW(queue_->receiver, TasksWaiting, 0, 0);
 }
 
-void Win32WindowThread::runOff(const std::function<void()>& work, const std::function<void()>& stop)
+bool Win32WindowThread::runOff(const std::function<void()>& work, const std::function<void()>& stop)
 {
     std::atomic<bool> done = false;
     HWND receiver = queue_->receiver;
@@ -130,6 +130,7 @@ void Win32WindowThread::runOff(const std::function<void()>& work, const std::fun
     }
     worker.join();
     if (quit) PostQuitMessage(static_cast<int>(quitCode));
+    return !quit;
 }
 
 }  // namespace win32

@@ -18,7 +18,7 @@ public:
     Win32WindowThread(const Win32WindowThread&) = delete;
     Win32WindowThread& operator=(const Win32WindowThread&) = delete;
 
-    void runOff(const std::function<void()>& work, const std::function<void()>& stop) override;
+    bool runOff(const std::function<void()>& work, const std::function<void()>& stop) override;
     void post(std::function<void()> task, std::chrono::milliseconds delay) override;
 
     struct Queue;

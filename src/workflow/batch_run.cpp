@@ -39,9 +39,10 @@ std::string shownBelow(const std::string& path, const std::string& folder)
     return batch::shownPath(path.starts_with(folder) ? path.substr(folder.size()) : path);
 }
 
-// Notes what becomes of each file on the worker thread and shows the file at hand on the window's
-// thread. At most one report waits on the window's thread at a time and the dialog changes at most
-// every ProgressInterval, so that a run of small files neither floods nor busies the window.
+// Notes what becomes of each file on the worker thread and shows the search's count or the file at
+// hand on the window's thread. At most one report waits on the window's thread at a time and the
+// window changes at most every ProgressInterval, so that a run of small files neither floods nor
+// busies the window.
 class ProgressRelay : public batch::SessionListener {
 public:
     ProgressRelay(BatchPrompts& prompts, WindowThread& windowThread, std::string shownFrom, BatchSummary& summary)
@@ -52,15 +53,11 @@ public:
     // On the window's thread, as the reports are: those still waiting after the run do nothing.
     ~ProgressRelay() override { *alive_ = false; }
 
+    void planning(std::size_t jobs) override { report(searchingText(jobs)); }
+
     void starting(std::size_t index, std::size_t count, const batch::Job& job) override
     {
-        {
-            const std::lock_guard lock(mutex_);
-            index_ = index;
-            count_ = count;
-            file_ = job.source;
-        }
-        if (!reportWaiting_.exchange(true)) post([this] { show(); }, {});
+        report(convertingText(index, count, shownBelow(job.source, shownFrom_)));
     }
 
     // The summary is the worker's until it ends.
@@ -83,17 +80,34 @@ public:
 
     void interrupted(std::size_t notBegun, std::size_t /*count*/) override { summary_.notBegun = notBegun; }
 
+    // On the window's thread, once the user has cancelled: the window says so until the run stops.
+    void cancelled()
+    {
+        cancelled_ = true;
+        prompts_.progress({StoppingText, "", 0, 0});
+    }
+
 private:
+    void report(ProgressText text)
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            latest_ = std::move(text);
+        }
+        if (!reportWaiting_.exchange(true)) post([this] { show(); }, {});
+    }
+
     void post(std::function<void()> task, std::chrono::milliseconds delay)
     {
         windowThread_.post([alive = alive_, task = std::move(task)] { if (*alive) task(); }, delay);
     }
 
-    // On the window's thread. Cleared before the file is read, so that a file the worker begins
+    // On the window's thread. Cleared before the text is read, so that a report the worker makes
     // meanwhile either is read here or sends a report of its own.
     void show()
     {
         reportWaiting_ = false;
+        if (cancelled_) return;
         const auto now = std::chrono::steady_clock::now();
         if (shownOnce_ && now - shownAt_ < ProgressInterval) {
             if (!showLater_) {
@@ -103,17 +117,14 @@ private:
             }
             return;
         }
-        std::size_t index = 0, count = 0;
-        std::string file;
+        ProgressText text;
         {
             const std::lock_guard lock(mutex_);
-            index = index_;
-            count = count_;
-            file = file_;
+            text = latest_;
         }
         shownOnce_ = true;
         shownAt_ = now;
-        prompts_.progress(index, count, shownBelow(file, shownFrom_));
+        prompts_.progress(text);
     }
 
     BatchPrompts& prompts_;
@@ -122,13 +133,13 @@ private:
     BatchSummary& summary_;
     // The window's thread's alone: whether the relay is still there for the reports that reach it.
     const std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    bool cancelled_ = false;
     bool showLater_ = false;
     bool shownOnce_ = false;
     std::chrono::steady_clock::time_point shownAt_;
     std::atomic<bool> reportWaiting_ = false;
     std::mutex mutex_;
-    std::size_t index_ = 0, count_ = 0;
-    std::string file_;
+    ProgressText latest_;
 };
 
 }  // namespace
@@ -151,12 +162,14 @@ void BatchRun::convertDropped(RunView& view, const std::vector<std::string>& pat
         return single_.convertOneFile(view, paths.front());
     view.showStatus(StatusRunning);
     view.setCommand1Enabled(false);
-    const bool converted = convertMany(paths);
-    view.showStatus(converted ? StatusConverted : StatusNotConverted);
+    const Outcome outcome = convertMany(paths);
+    // A quitting program's window is gone.
+    if (outcome == Outcome::Quit) return;
+    view.showStatus(outcome == Outcome::EveryFileConverted ? StatusConverted : StatusNotConverted);
     view.setCommand1Enabled(true);
 }
 
-bool BatchRun::convertMany(const std::vector<std::string>& paths)
+BatchRun::Outcome BatchRun::convertMany(const std::vector<std::string>& paths)
 {
     BatchSummary summary;
     ProgressRelay relay(prompts_, windowThread_, commonFolder(paths), summary);
@@ -164,33 +177,46 @@ bool BatchRun::convertMany(const std::vector<std::string>& paths)
                                 relay, files_);
     if (session.anySource()) {
         const std::string folder = prompts_.targetFolder(measurementFolder_());
-        if (folder.empty()) return false;
+        if (folder.empty()) return Outcome::NotEveryFile;
+        std::atomic<bool> stop = false;
+        const auto stopRun = [&stop] { stop = true; };
+        const auto cancel = [&stop, &relay] {
+            stop = true;
+            relay.cancelled();
+        };
         // Walking a large tree and looking at each target take a while, on a network folder above all.
+        bool planned = false;
         std::size_t existing = 0;
-        windowThread_.runOff(
+        prompts_.progressStarted(0, cancel);
+        prompts_.progress(searchingText(0));
+        const bool searched = windowThread_.runOff(
             [&] {
-                session.planInto(folder);
-                existing = session.existingTargets();
+                planned = session.planInto(folder, [&stop] { return stop.load(); });
+                if (planned) existing = session.existingTargets();
             },
-            [] {});
+            stopRun);
+        prompts_.progressEnded();
+        if (!searched) return Outcome::Quit;
+        if (!planned) return Outcome::NotEveryFile;
         bool replace = false;
         if (existing > 0) {
-            const BatchPrompts::Existing answer = prompts_.existingTargets(existing, session.jobCount());
-            if (answer == BatchPrompts::Existing::Cancel) return false;
+            const BatchPrompts::Existing answer = prompts_.existingTargets(existingTargetsQuestion(existing, session.jobCount()));
+            if (answer == BatchPrompts::Existing::Cancel) return Outcome::NotEveryFile;
             replace = answer == BatchPrompts::Existing::Replace;
         }
-        std::atomic<bool> stop = false;
-        prompts_.progressStarted(session.jobCount(), [&stop] { stop = true; });
-        windowThread_.runOff(
+        prompts_.progressStarted(session.jobCount(), cancel);
+        const bool converted = windowThread_.runOff(
             [&] {
                 const std::unique_ptr<engine::ConversionPipeline> pipeline = makePipeline_();
                 session.run(*pipeline, replace, false, [&stop] { return stop.load(); });
             },
-            [&stop] { stop = true; });
+            stopRun);
         prompts_.progressEnded();
+        // The files converted so far are in place; a program that quits asks and shows nothing more.
+        if (!converted) return Outcome::Quit;
     }
-    prompts_.summary(summary);
-    return summary.converted > 0 && summary.skipped + summary.notConverted + summary.notBegun == 0;
+    prompts_.summary(summaryText(summary));
+    return everyFileConverted(summary) ? Outcome::EveryFileConverted : Outcome::NotEveryFile;
 }
 
 }  // namespace workflow

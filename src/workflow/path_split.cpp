@@ -1,11 +1,11 @@
 // Splits a path into drive, directory and file-name part by the program's own rules.
 #include "workflow/path_split.h"
 
+#include "engine/files/file_system.h"
 #include "workflow/text_positions.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <cctype>
 
 namespace workflow {
 namespace {
@@ -17,14 +17,13 @@ bool isSeparator(char character)
     return character == '\\' || character == '/';
 }
 
-// The drive of the current folder ("C:" on Windows). The standard library names none on a system
-// without drives, so that a ':' in a folder name there is not taken for one; nor is a share's name.
+// The drive of the current folder ("C:" on Windows). A system without drives has absolute paths
+// that begin with '/', so that a ':' in a folder name there is not taken for one; nor is a share's name.
 std::string currentDrive()
 {
-    std::error_code error;
-    const std::u8string root = std::filesystem::current_path(error).root_name().u8string();
-    if (error || !root.ends_with(u8':')) return {};
-    return {root.begin(), root.end()};
+    const std::string current = engine::systemFileSystem().absolutePath(".");
+    if (current.size() < 2 || !std::isalpha(static_cast<unsigned char>(current[0])) || current[1] != ':') return {};
+    return current.substr(0, 2);
 }
 
 // The 1-based position of the character at byteOffset, 0 for npos.

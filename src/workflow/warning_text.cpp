@@ -7,7 +7,9 @@ namespace {
 // A number the way the warning titles show it: a leading blank where a minus sign would stand.
 std::string signedNumber(int number)
 {
-    return number < 0 ? std::to_string(number) : " " + std::to_string(number);
+    std::string text = std::to_string(number);
+    if (number >= 0) text.insert(text.begin(), ' ');
+    return text;
 }
 
 }  // namespace

@@ -11,9 +11,10 @@ class WindowThread {
 public:
     virtual ~WindowThread() = default;
     // Called on the window's thread: runs work on a thread of its own and returns when it is done,
-    // the window's events handled meanwhile. Should the window's loop end first (the program quits),
-    // calls stop, which asks the work to end soon, and still waits for it.
-    virtual void runOff(const std::function<void()>& work, const std::function<void()>& stop) = 0;
+    // the window's events handled meanwhile. Should the window's loop end first (the program quits:
+    // End or the close box), calls stop, which asks the work to end soon, still waits for it, and
+    // returns false, so that the caller shows nothing more and returns too.
+    virtual bool runOff(const std::function<void()>& work, const std::function<void()>& stop) = 0;
     // From any thread: has task run on the window's thread, not before delay has passed. Tasks still
     // waiting when the window is gone are dropped.
     virtual void post(std::function<void()> task, std::chrono::milliseconds delay = {}) = 0;

@@ -59,7 +59,7 @@ TEST_F(BatchTest, BothWalksTakeWhatAFolderHoldsAndNameAFolderTheyCannotList)
         const batch::PlanNotes notes{.passedOver = [](const std::string&) {}, .folderNotAsked = [](const std::string&) {},
                                      .folderUnreadable = [&](const std::string& folder, engine::FileError error) {
                                          plannedUnreadable.push_back(shown(folder) + ": " + batch::errorText(error));
-                                     }};
+                                     }, .found = {}, .stopRequested = {}};
         for (const batch::Job& job : batch::planInto(rowFiles, {dir.path("in")}, dir.path("out"), true, notes))
             planned.push_back(shown(job.target).substr(std::string("out/").size()));
         rowCalls.arm(row.faults);

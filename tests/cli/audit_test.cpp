@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,11 @@ TEST_F(AuditTest, ShowTellsTheLayoutByLengthAndMarks)
         EXPECT_TRUE(run.out.starts_with(c.name + ": "s + c.header)) << run.out.substr(0, 200);
         EXPECT_EQ(std::ranges::count(run.out, '\n') > 2, !c.header.starts_with("neither")) << c.name;  // fields or none
     }
-    EXPECT_EQ(gconvert({"--show", "missing.G"}).exitCode, 1);
+    // A file that cannot be read is named on standard error, the others still shown.
+    const Finished missing = gconvert({"--show", "missing.G", "long.G"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "gconvert: missing.G: cannot read: File not found (error 53)\n");
+    EXPECT_TRUE(missing.out.starts_with("long.G: old layout")) << missing.out.substr(0, 200);
 }
 
 // The text is compared with a reviewed copy of what it must be; the JSON document field by field with
@@ -101,6 +106,19 @@ TEST(AuditMarks, AreWhatTheEngineSets)
         }
 }
 
+// A save stamp names a day of the calendar and a time of the clock in the one form converting writes.
+TEST(AuditMarks, ASaveStampIsADayAndATimeThatExist)
+{
+    const struct { const char* stamp; bool is; } rows[] = {
+        {"24.12 2026 / 18:30:00", true}, {"1.01 2027 / 00:00:00", true}, {"29.02 2024 / 23:59:59", true},
+        {"29.02 2026 / 12:00:00", false}, {"31.04 2026 / 12:00:00", false}, {"0.04 2026 / 12:00:00", false},
+        {"5.13 2026 / 12:00:00", false},  {"5.00 2026 / 12:00:00", false},  {"05.03 2026 / 12:00:00", false},
+        {"5.3 2026 / 12:00:00", false},   {"5.03 2026 / 24:00:00", false}, {"5.03 2026 / 23:60:00", false},
+        {"5.03 2026 / 23:59:60", false},  {"5.03 2026 - 23:59:59", false}, {"--.--- ---- / --:--:--", false},
+    };
+    for (const auto& row : rows) EXPECT_EQ(audit::isSaveStamp(bytesOf(padded(row.stamp, 40))), row.is) << row.stamp;
+}
+
 // What converting old.G as target stores, by the fixtures' oracle and never by gconvert: the stored
 // name is the target's absolute path from the folder gconvert runs in, as the system writes it.
 class VerifyTest : public AuditTest {
@@ -111,6 +129,7 @@ protected:
     }
     std::string made = oracle("new/a/b.G");
     std::string damaged(int at, const std::string& bytes) const { return std::string(made).replace(at, bytes.size(), bytes); }
+    std::string named(const std::string& stored) const { return damaged(2029, padded(stored, 75)); }
     // Every line of the run begins as one of lines, in order.
     static void expectLines(const Finished& run, const std::vector<std::string>& lines, const char* label)
     {
@@ -125,12 +144,26 @@ protected:
 TEST_F(VerifyTest, NamesEachFaultByFieldAndOffset)
 {
     for (const char* name : {"old/a/b.G", "old/b.G"}) put(name, old);
+    put("old/named/b.G", std::string(old).replace(2017, 75, padded("C:\\Messplatz\\b.G", 75)));  // the name the old record was saved as
     const std::string cut = "new/" + std::string(70, 'x') + "/b.G", at = "new/a/b.G: ";  // a path the record stores cut
+    const std::string fileName = at + "Info.FileInfo.FileName at 2029: ", here = pathText(fs::canonical(fs::u8path(dir.path())));
     const struct { const char* label; std::string oldName, newName, bytes; int exitCode; std::vector<std::string> lines; } cases[] = {
         {"faithful", "old/a/b.G", "new/a/b.G", made, 0, {at + "faithful"}},
         {"cut path", "old/a/b.G", cut, oracle(cut), 0, {cut + ": faithful"}},
-        {"moved archive", "old/b.G", "new/a/b.G", damaged(2029, padded("C:\\LAB\\a\\b.G", 75)), 0, {at + "faithful"}},
-        {"source path", "old/a/b.G", "new/a/b.G", damaged(2029, oracle("old/a/b.G").substr(2029, 75)), 1, {at + "Info.FileInfo.FileName at 2029: "}},
+        // Converted elsewhere and moved: an absolute path on any system that ends in the file's own name
+        // (in any case where Windows wrote it), but never the source's path nor the old record's own name.
+        {"moved to another drive", "old/b.G", "new/a/b.G", named("D:\\Archiv 2019\\B.G"), 0, {at + "faithful"}},
+        {"moved to a share", "old/b.G", "new/a/b.G", named("\\\\labor\\messungen\\b.G"), 0, {at + "faithful"}},
+        {"moved to a Linux server", "old/b.G", "new/a/b.G", named("/srv/archiv/konv/b.G"), 0, {at + "faithful"}},
+        {"moved, the old record saved elsewhere", "old/named/b.G", "new/a/b.G", named("C:/Konvertiert/b.G"), 0, {at + "faithful"}},
+        {"moved, the old record's folders on another drive", "old/named/b.G", "new/a/b.G", named("D:\\Messplatz\\b.G"), 0, {at + "faithful"}},
+        {"a Linux path in another case", "old/b.G", "new/a/b.G", named("/srv/archiv/B.G"), 1, {fileName}},
+        {"a relative name", "old/b.G", "new/a/b.G", named("archiv\\b.G"), 1, {fileName}},
+        {"a share without its name", "old/b.G", "new/a/b.G", named("\\\\labor\\b.G"), 1, {fileName}},
+        {"another file's name", "old/b.G", "new/a/b.G", named("D:\\Archiv\\ab.G"), 1, {fileName}},
+        {"the source's path", "old/a/b.G", "new/a/b.G", damaged(2029, oracle("old/a/b.G").substr(2029, 75)), 1, {fileName}},
+        {"the source's path spelled otherwise", "old/b.G", "new/a/b.G", named(here + (platform::OnWindows ? "/OLD/./x/../B.G" : "/old/./x/../b.G")), 1, {fileName}},
+        {"the old record's own name", "old/named/b.G", "new/a/b.G", named("c:/MESSPLATZ//b.G"), 1, {fileName}},
         {"one byte longer", "old/a/b.G", "new/a/b.G", made + 'x', 1, {at + "not a new file: neither layout: 3244 bytes"}},
         {"line settings", "old/a/b.G", "new/a/b.G", damaged(1912, "19200,N,8,2 "), 1,
          {at + "Info.PortSettings.LineSettings at 1912: expected \"19200,N,8,1 \", found \"19200,N,8,2 \""}},
@@ -151,30 +184,49 @@ TEST_F(VerifyTest, NamesEachFaultByFieldAndOffset)
 
 TEST_F(VerifyTest, CountsEachFileOfATreeOnceInItsPlace)
 {
-    const auto summary = [](int files, int faithful, int notNew, int extra, int unreadable) {
+    const auto summary = [](int files, int faithful, int differing, int notNew, int extra, int unreadable) {
         const auto n = [](int count) { return std::to_string(count); };
-        return n(files) + " old files: " + n(faithful) + " faithful, 0 differing, 0 missing, 0 not an old file, " + n(notNew)
-               + " not a new file; " + n(extra) + " extra, " + n(unreadable) + " unreadable";
+        return n(files) + " old files: " + n(faithful) + " faithful, " + n(differing) + " differing, 0 missing, 0 not an old file, "
+               + n(notNew) + " not a new file; " + n(extra) + " extra, " + n(unreadable) + " unreadable";
     };
+    // The names a tree converted elsewhere stores: that folder's path and each file's path below it.
+    using StoredNames = std::function<std::string(std::string relative)>;
+    const auto convertedIn = [](const std::string& folder, char separator) -> StoredNames {
+        return [=](std::string relative) {
+            std::ranges::replace(relative, '/', separator);
+            return folder + separator + relative;
+        };
+    };
+    const std::string here = pathText(fs::canonical(fs::u8path(dir.path()))), fileName = ": Info.FileInfo.FileName at 2029: ";
     // Each case adds one file or link to old/a.G and old/sub/b.G and their conversions under its new folder.
     const struct { const char* label; std::string newFolder, added, bytes; const char* linkTo; std::vector<std::string> lines;
-                   platform::Systems on = Everywhere; } cases[] = {
-        {"faithful", "conv", {}, {}, nullptr, {summary(2, 2, 0, 0, 0)}},
-        {"output folder inside the archive", "old/conv", {}, {}, nullptr, {summary(2, 2, 0, 0, 0)}},
-        {"an extra file", "conv", "conv/sub/x.G", made, nullptr, {"conv/sub/x.G: extra: no old file converts to it", summary(2, 2, 0, 1, 0)}},
+                   platform::Systems on = Everywhere; StoredNames storedAs = nullptr; } cases[] = {
+        {"faithful", "conv", {}, {}, nullptr, {summary(2, 2, 0, 0, 0, 0)}},
+        {"output folder inside the archive", "old/conv", {}, {}, nullptr, {summary(2, 2, 0, 0, 0, 0)}},
+        {"an extra file", "conv", "conv/sub/x.G", made, nullptr, {native("conv/sub/x.G") + ": extra: no old file converts to it", summary(2, 2, 0, 0, 1, 0)}},
         {"one byte longer", "conv", "conv/sub/b.G", oracle("conv/sub/b.G") + 'x', nullptr,
-         {"conv/sub/b.G: not a new file: neither layout: 3244 bytes", summary(2, 1, 1, 0, 0)}},
-        {"lower-case .g", "conv", "old/x.g", old, nullptr, {summary(2, 2, 0, 0, 0)}},
-        {"nothing before .G", "conv", "old/.G", old, nullptr, {summary(2, 2, 0, 0, 0)}},
-        {"link to a folder", "conv", "old/link", {}, "sub", {summary(2, 2, 0, 0, 0)}, LinuxOnly},
-        {"link to no file", "conv", "old/c.G", {}, "none.G", {"old/c.G: cannot read: File not found (error 53)", summary(3, 2, 0, 0, 1)}, LinuxOnly},
+         {native("conv/sub/b.G") + ": not a new file: neither layout: 3244 bytes", summary(2, 1, 0, 1, 0, 0)}},
+        {"lower-case .g", "conv", "old/x.g", old, nullptr, {summary(2, 2, 0, 0, 0, 0)}},
+        {"nothing before .G", "conv", "old/.G", old, nullptr, {summary(2, 2, 0, 0, 0, 0)}},
+        // Converted elsewhere and moved: each file keeps its path below the tree.
+        {"moved from another drive", "conv", {}, {}, nullptr, {summary(2, 2, 0, 0, 0, 0)}, Everywhere, convertedIn("D:\\Messungen", '\\')},
+        {"moved from a share", "conv", {}, {}, nullptr, {summary(2, 2, 0, 0, 0, 0)}, Everywhere, convertedIn("\\\\labor\\archiv\\konv", '\\')},
+        {"moved from a Linux server", "conv", {}, {}, nullptr, {summary(2, 2, 0, 0, 0, 0)}, Everywhere, convertedIn("/srv/archiv/konv", '/')},
+        {"only the file's own name", "conv", {}, {}, nullptr, {native("conv/sub/b.G") + fileName, summary(2, 1, 1, 0, 0, 0)}, Everywhere,
+         [](std::string relative) { return "D:\\Messungen\\" + relative.substr(relative.rfind('/') + 1); }},
+        {"the source's paths", "conv", {}, {}, nullptr, {native("conv/a.G") + fileName, native("conv/sub/b.G") + fileName, summary(2, 0, 2, 0, 0, 0)},
+         Everywhere, convertedIn(here + "/old", '/')},
+        // Last: the report in JSON below is of the link to no file.
+        {"link to a folder", "conv", "old/link", {}, "sub", {summary(2, 2, 0, 0, 0, 0)}, LinuxOnly},
+        {"link to no file", "conv", "old/c.G", {}, "none.G", {"old/c.G: cannot read: File not found (error 53)", summary(3, 2, 0, 0, 0, 1)}, LinuxOnly},
     };
     for (const auto& c : cases) {
         if (!platform::runsHere(c.on)) continue;
         for (const char* folder : {"old", "conv"}) fs::remove_all(fs::u8path(path(folder)));
         for (const std::string name : {"a.G", "sub/b.G"}) {
             put("old/" + name, old);
-            put(c.newFolder + '/' + name, oracle(c.newFolder + '/' + name));
+            const std::string target = c.newFolder + '/' + name;
+            put(target, c.storedAs ? std::string(made).replace(2029, 75, padded(c.storedAs(name), 75)) : oracle(target));
         }
         if (c.linkTo) link(c.linkTo, c.added);
         else if (!c.added.empty()) put(c.added, c.bytes);
@@ -188,3 +240,45 @@ TEST_F(VerifyTest, CountsEachFileOfATreeOnceInItsPlace)
 }
 
 }  // namespace
+
+// The report an auditor keeps: one tree holding files of each outcome, each count another, told in
+// lines and in JSON alike.
+TEST_F(VerifyTest, TheJsonReportHoldsWhatTheLinesTell)
+{
+    for (const char* name : {"a", "b", "c", "e", "f"}) put("old/" + std::string(name) + ".G", old);
+    put("old/d.G", made);  // converted already: no old file
+    put("conv/a.G", oracle("conv/a.G"));
+    put("conv/b.G", oracle("conv/b.G").replace(1898, 1, "\x01"));
+    put("conv/e.G", oracle("conv/e.G") + 'x');
+    put("conv/x.G", oracle("conv/x.G"));
+    const std::string notOld = "not an old file: new layout: 3243 bytes, format mark 2 and line settings where an old record holds port values";
+    const std::string notNew = "not a new file: neither layout: 3244 bytes with the format mark 2 and line settings where an old record "
+                               "holds port values, but a converted file has 3243 bytes";
+    expectLines(gconvert({"--verify", "-r", "old", "conv"}),
+                {"conv/b.G: Info.SaveStamp.FormatMark at 1898: expected 2, found 1", "conv/c.G: missing", "old/d.G: " + notOld,
+                 "conv/e.G: " + notNew, "conv/f.G: missing",
+                 "conv/x.G: extra: no old file converts to it",
+                 "6 old files: 1 faithful, 1 differing, 2 missing, 1 not an old file, 1 not a new file; 1 extra, 0 unreadable"},
+                "lines");
+
+    const json report = json::parse(gconvert({"--verify", "-r", "--json", "old", "conv"}).out);
+    const auto pair = [](const char* name, const char* outcome, json reason, json differences = json::array()) {
+        json entry{{"old", "old/"s + name}, {"new", "conv/"s + name}, {"outcome", outcome}, {"differences", differences}};
+        if (!reason.is_null()) entry["reason"] = reason;
+        return entry;
+    };
+    const json formatMark{{"field", "Info.SaveStamp.FormatMark"}, {"offset", 1898}, {"oldOffset", nullptr}, {"width", 2},
+                          {"kind", "integer"}, {"rule", "format mark"}, {"expected", 2}, {"expectedHex", "0200"}, {"found", 1},
+                          {"foundHex", "0100"}};
+    EXPECT_EQ(report, (json{{"oldFolder", "old"}, {"newFolder", "conv"},
+                            {"files", {pair("a.G", "faithful", nullptr), pair("b.G", "differing", nullptr, {formatMark}),
+                                       pair("c.G", "missing", "missing"), pair("d.G", "not an old file", notOld),
+                                       pair("e.G", "not a new file", notNew), pair("f.G", "missing", "missing")}},
+                            {"extra", {"conv/x.G"}}, {"unreadable", json::array()},
+                            {"summary", {{"oldFiles", 6}, {"faithful", 1}, {"differing", 1}, {"missing", 2}, {"notOld", 1},
+                                         {"notNew", 1}, {"extra", 1}, {"unreadable", 0}, {"allFaithful", false}}}}));
+    // A pair given the wrong way round is refused with its reason.
+    EXPECT_EQ(json::parse(gconvert({"--verify", "--json", "conv/a.G", "old/a.G"}).out),
+              (json{{"old", "conv/a.G"}, {"new", "old/a.G"}, {"outcome", "not an old file"}, {"differences", json::array()},
+                    {"reason", notOld}}));
+}

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -40,6 +41,13 @@ protected:
     {
         arguments.insert(arguments.begin(), GCONVERT_PATH);
         return platform::run(arguments, dir.path(), input, whileRunning);
+    }
+
+    // path as the system writes the paths it joins: '\\' between the parts on Windows.
+    static std::string native(std::string path)
+    {
+        if (platform::OnWindows) std::ranges::replace(path, '/', '\\');
+        return path;
     }
 
     // text with every from replaced by to.

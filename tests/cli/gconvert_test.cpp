@@ -11,19 +11,28 @@ namespace {
 
 using enum platform::Systems;
 
+// A name in the files' code page, for the letters the tests use: Latin-1's, the euro sign, and '?'
+// for each character the code page lacks (Ω, 日本, 𝄞).
+std::string codePage(const std::string& utf8)
+{
+    std::string bytes;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) c = c << 6 | (utf8[i + k] & 0x3F);
+        i += length;
+        bytes += c == U'\u20AC' ? '\x80' : c < 0x100 ? static_cast<char>(c) : '?';
+    }
+    return bytes;
+}
+
 // A converted file as it must be, whatever moment its stamp took; the stored name is the full path as
-// the system gives it (backslashes on Windows), in the files' code page, which agrees with Latin-1 on
-// the letters the tests use (two bytes each in UTF-8).
+// the system gives it (backslashes on Windows), in the files' code page.
 ::testing::AssertionResult convertedFrom(const std::string& old, const std::string& written, const std::string& named)
 {
     const std::u8string full = fs::absolute(fs::path(std::u8string(named.begin(), named.end()))).make_preferred().u8string();
-    const std::string savedAs(full.begin(), full.end());
-    std::string latin1;
-    for (std::size_t i = 0; i < savedAs.size(); ++i) {
-        const unsigned char byte = static_cast<unsigned char>(savedAs[i]);
-        latin1 += static_cast<char>(byte < 0xC0 ? byte : (byte & 0x1F) << 6 | (savedAs[++i] & 0x3F));
-    }
-    return sameNewFile(written, expectedNewFile(old, mid(written, 1856, 40), latin1));
+    return sameNewFile(written, expectedNewFile(old, mid(written, 1856, 40), codePage(std::string(full.begin(), full.end()))));
 }
 
 // Single conversions and misuses, each with its exit status and message, then what the runs left.
@@ -40,15 +49,16 @@ TEST_F(GconvertTest, ConvertsOneFileButReplacesNothingItMustKeep)
         {{"forced.G", "again.G"}, 1, "gconvert: forced.G: not converted: Invalid file format (error 321)\n"},
         // The source named as its own target, however it is spelled.
         {{"--force", "old.G", "old.G"}, 1, itself("old.G")}, {{"--force", "old.G", "link.G"}, 1, itself("link.G"), LinuxOnly},
-        {{"-o", ".", "--force", "old.G"}, 1, itself("./old.G") + "gconvert: 0 converted, 1 failed, 0 skipped (target exists)\n"},
+        {{"-o", ".", "--force", "old.G"}, 1, itself(native("./old.G")) + "gconvert: 0 converted, 1 failed, 0 skipped (target exists)\n"},
         {{"--force", "old.G", "in/"}, 1, refused + "in/: Path/File access error (error 75)\n"},
         {{"--help"}, 0, ""},
         // Usage errors
         {{}, 2, {}}, {{"old.G"}, 2, {}}, {{"old.G", "a.G", "b.G"}, 2, {}}, {{"-r", "old.G", "a.G"}, 2, {}},
-        {{"-o", "missing", "old.G"}, 2, {}}, {{"-o", "."}, 2, {}}, {{"--bogus", "old.G", "new.G"}, 2, {}},
+        {{"-o", "missing", "old.G"}, 2, {}}, {{"-o", "."}, 2, {}}, {{"--bogus", "old.G", "new.G"}, 2, "gconvert: Option 'bogus' does not exist\nTry 'gconvert --help' for more information.\n"},
         {{"--files0-from", "-", "-o", "out", "old.G"}, 2, {}},
         // Names Windows cannot hold; its own separator and a drive letter.
         {{"old.G", "NUL.G"}, 1, refused + "NUL.G" + badName, WindowsOnly}, {{"old.G", "a?b.G"}, 1, refused + "a?b.G" + badName, WindowsOnly},
+        {{"old.G", "dot.G."}, 1, refused + "dot.G." + badName, WindowsOnly},  // not dot.G, which Windows would make of it
         {{"old.G", "in\\a.G"}, 0, "", WindowsOnly}, {{"old.G", path("abs.G")}, 0, "", WindowsOnly},
     };
     for (const auto& run : runs) {
@@ -84,10 +94,10 @@ TEST_F(GconvertTest, ABatchConvertsTheGoodFilesAndNamesEachOther)
         {"", {}, "name 2: empty file name"},  // refused by its place in the list, before the run too
         {"a.G", old, ""},
         {"em\npty.G", "", notConverted + short62, LinuxOnly},  // its line stays one line
-        {"kept.G", old, "skipped: out/kept.G exists (--force replaces it)"},
+        {"kept.G", old, "skipped: " + native("out/kept.G") + " exists (--force replaces it)"},
         {"Grüße ü.G", old, ""},
         {"with\nnewline.G", old, "", LinuxOnly},
-        {"../in/a.G", {}, "not converted: out/a.G is the target of an earlier file"},
+        {"../in/a.G", {}, "not converted: " + native("out/a.G") + " is the target of an earlier file"},
         {"inhibited.G", inhibited, notConverted + "the record is marked not to be saved"},
         {"pipe.G", {}, notConverted + "Path/File access error (error 75)", LinuxOnly},  // reading it could hang
         {"trailing blank.G ", old, "", LinuxOnly},  // Windows takes no name ending in a blank
@@ -129,7 +139,7 @@ TEST_F(GconvertTest, ATreeIsMirroredAndADryRunForetellsTheRun)
     link(path("elsewhere"), "in/x/linked folder");
     const std::vector<std::string> arguments = {"-r", "-v", "-o", "out", "in"};
 
-    const Finished dryRun = gconvert({"-r", "-v", "-o", "out", "in", "--dry-run"});
+    const Finished dryRun = gconvert({"-rvn", "-o", "out", "in"});  // -n: --dry-run
     EXPECT_TRUE(fs::is_empty(fs::u8path(path("out")))) << "a dry run writes nothing, not even a folder";
     const Finished run = gconvert(arguments);
     EXPECT_EQ(run.exitCode, 1);
@@ -141,9 +151,12 @@ TEST_F(GconvertTest, ATreeIsMirroredAndADryRunForetellsTheRun)
                        "converted: in/x/b.G -> out/x/b.G\nconverted: in/x/linked.G -> out/x/linked.G\n"
                        "converted: in/x/y/c.G -> out/x/y/c.G\nconverted: in/x/y/d.G -> out/x/y/d.G\n");
     EXPECT_EQ(tree("out").size(), 6u);
+    // Folders made for the tree get the permissions any program's new folder gets here.
+    EXPECT_EQ(fs::status(fs::u8path(path("out/x/y"))).permissions(), fs::status(fs::u8path(path("in/empty"))).permissions());
 
-    const Finished again = gconvert(arguments);
+    const Finished again = gconvert({"-r", "-o", "out", "in"});
     EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.out, "") << "without --verbose nothing is listed";
     EXPECT_TRUE(again.err.ends_with("gconvert: 0 converted, 1 failed, 6 skipped (target exists)\n")) << again.err;
 }
 
@@ -157,7 +170,7 @@ TEST_F(GconvertTest, AnOutputFolderInsideTheTreeIsLeftOut)
     EXPECT_EQ(run.err, "gconvert: 2 converted, 0 failed, 0 skipped (target exists)\n");
 }
 
-// A list read from a file: the last name may go without its NUL.
+// A list read from a file: the last name may go without its NUL; from a pipe, as `<(find ...)` gives it.
 TEST_F(GconvertTest, TakesTheListFromAFile)
 {
     put("a.G", old);
@@ -165,6 +178,58 @@ TEST_F(GconvertTest, TakesTheListFromAFile)
     const Finished run = gconvert({"--files0-from", "list", "-o", "out"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "gconvert: list: name 1: empty file name\ngconvert: 1 converted, 1 failed, 0 skipped (target exists)\n");
+    if (platform::OnWindows) return;
+    const Finished piped = platform::run({"/bin/sh", "-c", "printf 'a.G\\0' | exec \"$0\" --files0-from /dev/stdin --force -o out", GCONVERT_PATH}, dir.path());
+    EXPECT_EQ(piped.err, "gconvert: 1 converted, 0 failed, 0 skipped (target exists)\n");
+}
+
+// Names in any script reach the system whole in every mode, run from a folder whose name holds them
+// too (the narrow paths of Windows' C library would read them in the ANSI code page).
+TEST_F(GconvertTest, EveryModeTakesNamesInAnyScript)
+{
+    const std::string here = "Prüfung äüß €Ω 日本/", a = "Alt Ω/Reihe 日本/Mess ä€𝄞.G", b = "Alt Ω/Grüße ß.G";
+    for (const std::string& name : {a, b}) put(here + name, old);
+    for (const char* folder : {"Neu €", "Ziel ü", "Liste ß", "Eingabe Ω"}) fs::create_directories(fs::u8path(path(here + folder)));
+    put(here + "Liste €Ω", a + '\0' + b + '\0');
+    const std::string faithfulTree = "2 old files: 2 faithful, 0 differing, 0 missing, 0 not an old file, 0 not a new file; 0 extra, 0 unreadable\n";
+    const struct { const char* mode; std::vector<std::string> arguments; std::string input; std::vector<std::string> written; std::string out; } rows[] = {
+        // written: the targets the run converts; out: how its output begins
+        {"one file", {b, "Neu €/Eins 日本.G"}, "", {"Neu €/Eins 日本.G"}, ""},
+        {"-o", {"-o", "Ziel ü", a, b}, "", {"Ziel ü/Mess ä€𝄞.G", "Ziel ü/Grüße ß.G"}, ""},
+        {"-r", {"-r", "-o", "Baum 日本", "Alt Ω"}, "", {"Baum 日本/Reihe 日本/Mess ä€𝄞.G", "Baum 日本/Grüße ß.G"}, ""},
+        {"a list in a file", {"--files0-from", "Liste €Ω", "-o", "Liste ß"}, "", {"Liste ß/Mess ä€𝄞.G", "Liste ß/Grüße ß.G"}, ""},
+        {"a list on standard input", {"--files0-from", "-", "-o", "Eingabe Ω"}, a + '\0' + b, {"Eingabe Ω/Mess ä€𝄞.G", "Eingabe Ω/Grüße ß.G"}, ""},
+        {"--show", {"--show", a}, "", {}, a + ": old layout: 3231 bytes\n"},
+        {"--verify", {"--verify", b, "Neu €/Eins 日本.G"}, "", {}, "Neu €/Eins 日本.G: faithful\n"},
+        {"--verify -r", {"--verify", "-r", "Alt Ω", "Baum 日本"}, "", {}, faithfulTree},
+        {"--verify -r, absolute", {"--verify", "-r", path(here + "Alt Ω"), path(here + "Baum 日本/")}, "", {}, faithfulTree},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> command = row.arguments;
+        command.insert(command.begin(), GCONVERT_PATH);
+        const Finished run = platform::run(command, path(here), row.input);
+        EXPECT_EQ(run.exitCode, 0) << row.mode << ": " << run.err;
+        EXPECT_TRUE(run.out.starts_with(row.out)) << row.mode << ": " << run.out.substr(0, 300);
+        for (const std::string& target : row.written)
+            EXPECT_TRUE(convertedFrom(old, read(here + target), path(here + target))) << row.mode << ": " << target;
+    }
+}
+
+// Where the system takes two names for one (Windows: blind to case), their files are one target
+// already when the run is planned, so that a dry run foretells the run; paths are shown with the
+// system's separator.
+TEST_F(GconvertTest, ADryRunKnowsTheTargetsTheSystemTakesForOne)
+{
+    for (const char* name : {"in1/Sub/A.G", "in2/sub/a.G"}) put(name, old);
+    const Finished dryRun = gconvert({"-n", "-v", "-r", "-o", "out", "in1", "in2"}), run = gconvert({"-v", "-r", "-o", "out", "in1", "in2"});
+    const std::string first = native("converted: in1/Sub/A.G -> out/Sub/A.G\n"), second = native("in2/sub/a.G -> out/sub/a.G");
+    const std::string refused = native("gconvert: in2/sub/a.G: not converted: out/sub/a.G is the target of an earlier file\n");
+    const std::string summary = platform::OnWindows ? "1 converted, 1 failed, 0 skipped (target exists)\n" : "2 converted, 0 failed, 0 skipped (target exists)\n";
+    EXPECT_EQ(run.out, platform::OnWindows ? first : first + "converted: " + second + '\n');
+    EXPECT_EQ(run.err, (platform::OnWindows ? refused : "") + "gconvert: " + summary);
+    EXPECT_EQ(dryRun.out, replaced(run.out, "converted: ", "would convert: "));
+    EXPECT_EQ(dryRun.err, (platform::OnWindows ? refused : "") + "gconvert: dry run: " + summary);
+    EXPECT_EQ(dryRun.exitCode, run.exitCode);
 }
 
 // A FAT file system, as on a lab's USB stick: no unnamed files, no permissions, locks only in memory,

@@ -173,4 +173,23 @@ TEST_F(FileSystemTest, FullPathsAndTheFormsWindowsIsGiven)
     }
 }
 
+// A list is read whole however long it is, and a folder is no list. Two paths name one file where the
+// system compares their names as one: on Windows blind to case as NTFS is, letter by letter (ß is
+// not SS); "." and ".." nowhere.
+TEST_F(FileSystemTest, ReadsFilesWholeAndComparesNamesAsTheSystemDoes)
+{
+    const std::string list = std::string(200000, 'x') + "end";
+    writeFile(dir.path("list"), list);
+    EXPECT_EQ(std::get<std::string>(files.readWhole(dir.path("list"))), list);
+    EXPECT_EQ(std::get<engine::FileError>(files.readWhole(dir.path())).number, FileErrorNumber::PathFileAccessError);
+    EXPECT_EQ(std::get<engine::FileError>(files.readWhole(dir.path("none"))).number, FileErrorNumber::FileNotFound);
+    const struct { std::string one, other; bool sameOnWindows, sameOnLinux; } rows[] = {
+        {"A.G", "a.G", true, false}, {"Prüfung/Ä.G", "PRÜFUNG/ä.G", true, false}, {"Ω日本.G", "ω日本.G", true, false},
+        {"ß.G", "SS.G", false, false}, {"x/./y/../a.G", "x/a.G", true, true}, {"a.G", "b.G", false, false},
+    };
+    const auto key = [&](const std::string& name) { return files.nameKey(files.absolutePath(dir.path(name))); };
+    for (const auto& row : rows)
+        EXPECT_EQ(key(row.one) == key(row.other), OnWindows ? row.sameOnWindows : row.sameOnLinux) << row.one << " and " << row.other;
+}
+
 }  // namespace

@@ -39,10 +39,19 @@ if ! diff -u <(grep -v '^#' "$here/installed_files.txt") \
   fail "package contents differ from installed_files.txt (- expected, + packed)"
 fi
 
-# Debian's own checker finds no error and no warning; what the package overrides, it says why.
-lintian_options=(--pedantic --fail-on "error,warning")
+# Debian's own checker finds nothing, down to its pedantic and informational tags; what the package
+# overrides, it says why. The overrides of machine code that happens to spell a word fit some build
+# types and not others: lintian calls them unused where the tag is absent and mismatched where it
+# shows only other words, and only that is let pass.
+lintian_options=(--pedantic --display-info --fail-on none)
 [ "$(id -u)" -ne 0 ] || lintian_options+=(--allow-root)
-lintian "${lintian_options[@]}" "$deb" || fail "lintian finds errors or warnings in the package"
+lintian_report=$(lintian "${lintian_options[@]}" "$deb" 2>&1) || fail "lintian cannot check the package"
+printf '%s\n' "$lintian_report"
+if grep -E '^[EWIPX]: ' <<<"$lintian_report" \
+     | grep -Ev '^[IW]: fileconverter: (unused|mismatched)-override spelling-error-in-binary [^ ]+ [^ ]+ \[usr/bin/gconvert\]' \
+     | grep -q .; then
+  fail "lintian tags the package"
+fi
 
 # dpkg accepts it: installed into an empty root of its own (without its dependencies, which that
 # root does not have), the programs run from there, and removing it leaves nothing behind.

@@ -17,7 +17,8 @@ inline bool runsHere(Systems systems) { return systems == Everywhere || (systems
 struct Finished { int exitCode = -1; bool signalled = false; std::string out, err; };
 
 // Runs command (the program, found on PATH when it has no folder, then its arguments: the system's bytes,
-// UTF-8 on Windows) in folder with input on its standard input, until it ends; whileRunning gets its id (POSIX).
+// UTF-8 on Windows) in folder with input on its standard input, until it ends; whileRunning gets its id
+// meanwhile (on Windows on a thread of its own, as the program's output is read).
 Finished run(const std::vector<std::string>& command, const std::string& folder, const std::string& input = {},
              const std::function<void(long id)>& whileRunning = {});
 // Ends process id at once or, interrupting, asks it to end as a shutdown does (SIGTERM); false on Windows.

@@ -45,7 +45,7 @@ std::string readAll(HANDLE pipe)
 }  // namespace
 
 Finished run(const std::vector<std::string>& command, const std::string& folder, const std::string& input,
-             const std::function<void(long id)>&)  // nothing stops a run here (see stop)
+             const std::function<void(long id)>& whileRunning)
 {
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     HANDLE in[2]{}, out[2]{}, err[2]{};  // each: the end read, the end written
@@ -63,8 +63,9 @@ Finished run(const std::vector<std::string>& command, const std::string& folder,
     Finished finished;
     std::thread feeder([&] { DWORD written = 0; WriteFile(in[1], input.data(), static_cast<DWORD>(input.size()), &written, nullptr); CloseHandle(in[1]); });
     std::thread errors([&] { finished.err = readAll(err[0]); });
+    std::thread watcher([&] { if (started && whileRunning) whileRunning(static_cast<long>(process.dwProcessId)); });
     finished.out = readAll(out[0]);
-    for (std::thread* thread : {&feeder, &errors}) thread->join();
+    for (std::thread* thread : {&feeder, &errors, &watcher}) thread->join();
     DWORD code = 0;
     if (started && WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0 && GetExitCodeProcess(process.hProcess, &code))
         finished.exitCode = static_cast<int>(code);

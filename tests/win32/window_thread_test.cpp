@@ -19,7 +19,7 @@ TEST(Win32WindowThread, TasksRunOnTheWindowsThreadInTimeWhileTheWorkGoesOn)
     std::vector<int> order;
     std::atomic<bool> delayedRan = false;
     Clock::time_point posted, ran;
-    windowThread.runOff(
+    const bool done = windowThread.runOff(
         [&] {
             posted = Clock::now();
             windowThread.post([&] { ran = Clock::now(); order.push_back(2); delayedRan = true; }, 80ms);
@@ -28,6 +28,7 @@ TEST(Win32WindowThread, TasksRunOnTheWindowsThreadInTimeWhileTheWorkGoesOn)
             for (const auto end = Clock::now() + 10s; !delayedRan && Clock::now() < end;) std::this_thread::sleep_for(1ms);
         },
         [] { ADD_FAILURE() << "stopped without a quit"; });
+    EXPECT_TRUE(done);
     EXPECT_EQ(order, (std::vector<int>{1, 2}));
     EXPECT_GE(ran - posted, 80ms);
 }
@@ -38,7 +39,8 @@ TEST(Win32WindowThread, AQuitStopsTheWorkWaitsForItAndGoesOn)
     PostQuitMessage(7);
     std::atomic<bool> stopped = false;
     bool ended = false;
-    windowThread.runOff([&] { while (!stopped) std::this_thread::sleep_for(1ms); ended = true; }, [&] { stopped = true; });
+    EXPECT_FALSE(windowThread.runOff([&] { while (!stopped) std::this_thread::sleep_for(1ms); ended = true; }, [&] { stopped = true; }))
+        << "the program quits";
     EXPECT_TRUE(ended);
     MSG message;
     ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));

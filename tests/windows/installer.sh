@@ -13,18 +13,9 @@ setups=("$build"/FileConverter-*-setup.exe)
 setup=${setups[0]}
 version=${setup##*/FileConverter-}; version=${version%-setup.exe}
 
-fail() { echo "installer: $*" >&2; exit 1; }
-# Each step runs in a wineserver of its own, which ends with the last program, so that
-# 'wineserver -w' waits for the step and for whatever it started: the uninstaller copies itself to a
-# temporary folder, starts that copy and returns at once. The server scripts/test-windows keeps up
-# would never end, so it is stopped first (that script stops the last one).
-settle() { timeout 120 wineserver -w || fail "wine did not finish within 120 s"; }
-quiet() { "$@" </dev/null >/dev/null 2>&1; }
-registry() { wine reg query "$@" </dev/null 2>/dev/null | tr -d '\r'; }
-environment_key='HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment'
+test_name=installer
+source "$(dirname "$0")/wine_steps.sh"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\FileConverter'
-system_path() { registry "$environment_key" /v Path | sed -n 's/^ *Path *REG_[A-Z_]* *//p'; }
-value() { sed -n "s/^ *$1 *REG_[A-Z_]* *//p" <<<"$entry"; }
 
 quiet wineserver -k || true
 settle

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -111,6 +112,11 @@ TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers
     // The system names the user's folders and the program's own (where this test program is) whole, with '/'.
     for (const std::string& named : {workflow::userFolders().configuration, workflow::userFolders().documents})
         EXPECT_TRUE(native(named).is_absolute() && named.find('\\') == std::string::npos) << named;
+    // Windows keeps the settings in the roaming application data, which follows the user to every PC
+    // of a domain, not in the local one.
+    if (const char* roaming = std::getenv("APPDATA"); OnWindows) {
+        EXPECT_EQ(native(workflow::userFolders().configuration), native(roaming != nullptr ? roaming : "APPDATA unset"));
+    }
     EXPECT_TRUE(fs::exists(native(workflow::programFileFolder() + (OnWindows ? "/workflow_tests.exe" : "/workflow_tests"))));
 }
 

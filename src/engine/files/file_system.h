@@ -27,6 +27,18 @@ SplitPath splitPath(const std::string& path);
 // Whether c separates the parts of a path on this system.
 bool isPathSeparator(char c);
 
+// The separator the system itself writes between the parts of a path ('\' on Windows), so that a
+// path the program joins reads as the system's own paths do.
+char pathSeparator();
+
+// folder/name with the system's separator; none is added after a folder that ends in one (a root).
+inline std::string joinPath(std::string folder, std::string_view name)
+{
+    if (folder.empty()) return std::string(name);
+    if (!isPathSeparator(folder.back())) folder += pathSeparator();
+    return folder.append(name);
+}
+
 // The system sees a name only up to its first NUL: such a name would open or replace another file.
 inline bool unusableName(std::string_view path) { return path.empty() || path.find('\0') != std::string_view::npos; }
 
@@ -98,6 +110,10 @@ public:
     // PathNotFound otherwise.
     virtual std::variant<FileHead, FileError> readHead(const std::string& path, std::size_t most) = 0;
 
+    // Everything the file at path holds, read to its end: a pipe too, since a list of names may come
+    // through one (`--files0-from <(find ...)`). A folder is refused.
+    virtual std::variant<std::string, FileError> readWhole(const std::string& path) = 0;
+
     // What stands at path, links followed.
     virtual FileStatus status(const std::string& path) = 0;
 
@@ -130,6 +146,11 @@ public:
 
     // The full path of a target as the system's own save dialog gives it, stored in the record.
     virtual std::string absolutePath(const std::string& path) = 0;
+
+    // What the system compares when it looks a name up, for an absolute path as absolutePath gives it:
+    // two paths with equal keys name one file wherever they lead. "." and ".." are resolved; Windows
+    // is blind to case, as NTFS is. Not for showing: a key may read otherwise than the path.
+    virtual std::string nameKey(const std::string& absolutePath) = 0;
 
     // How many temporary files a batch may hold open at once, the limit raised as far as the system allows.
     virtual std::size_t filesHeldAtOnce() = 0;

@@ -66,6 +66,8 @@ SplitPath splitPath(const std::string& path)
 
 bool isPathSeparator(char c) { return c == '/'; }
 
+char pathSeparator() { return '/'; }
+
 std::variant<FileHead, FileError> PosixFileSystem::readHead(const std::string& path, std::size_t most)
 {
     if (unusableName(path)) return FileError{FileErrorNumber::PathFileAccessError};
@@ -90,6 +92,27 @@ std::variant<FileHead, FileError> PosixFileSystem::readHead(const std::string& p
         got += static_cast<std::size_t>(read);
     }
     return head;
+}
+
+std::variant<std::string, FileError> PosixFileSystem::readWhole(const std::string& path)
+{
+    if (unusableName(path)) return FileError{FileErrorNumber::PathFileAccessError};
+    // Blocking: a pipe is read as its writer writes, to the end.
+    const int fd = calls_.open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY, 0);
+    if (fd < 0) return errno == ENOENT ? missingFileError(calls_, path) : lastFileError();
+    OpenFile file(calls_, fd);
+    struct stat status {};
+    if (calls_.fstat(fd, &status) != 0) return lastFileError();
+    if (S_ISDIR(status.st_mode)) return FileError{FileErrorNumber::PathFileAccessError};
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t read = calls_.read(fd, buffer, sizeof buffer);
+        if (read < 0 && errno == EINTR) continue;
+        if (read < 0) return lastFileError();
+        if (read == 0) return bytes;
+        bytes.append(buffer, static_cast<std::size_t>(read));
+    }
 }
 
 FileStatus PosixFileSystem::status(const std::string& path)
@@ -253,6 +276,12 @@ std::string PosixFileSystem::absolutePath(const std::string& path)
     });
     if (currentFolder_.empty()) return path;
     return (std::filesystem::path(currentFolder_) / path).string();
+}
+
+// POSIX names are bytes, told apart by case: only "." and ".." make another spelling of a path.
+std::string PosixFileSystem::nameKey(const std::string& absolutePath)
+{
+    return std::filesystem::path(absolutePath).lexically_normal().string();
 }
 
 std::size_t PosixFileSystem::filesHeldAtOnce()

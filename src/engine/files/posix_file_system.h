@@ -17,6 +17,7 @@ public:
     explicit PosixFileSystem(FileCalls& calls = systemFileCalls()) : calls_(calls) {}
 
     std::variant<FileHead, FileError> readHead(const std::string& path, std::size_t most) override;
+    std::variant<std::string, FileError> readWhole(const std::string& path) override;
     FileStatus status(const std::string& path) override;
     std::variant<ResolvedTarget, FileError> resolveTarget(const std::string& path) override;
     std::optional<FileError> mayCreateIn(const std::string& folder) override;
@@ -28,6 +29,7 @@ public:
     std::optional<FileError> listFolder(const std::string& folder,
                                         const std::function<void(const FolderEntry&)>& each) override;
     std::string absolutePath(const std::string& path) override;
+    std::string nameKey(const std::string& absolutePath) override;
     std::size_t filesHeldAtOnce() override;
 
     // How a file system is asked to put a file at a name without replacing another, from the best;

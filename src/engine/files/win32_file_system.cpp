@@ -88,6 +88,33 @@ FolderEntry::Kind entryKind(const WIN32_FIND_DATAW& found)
     return link ? FolderEntry::FolderLink : FolderEntry::Folder;
 }
 
+// NTFS looks names up blind to case, ordinally: each UTF-16 unit upper-cased by the system's table,
+// as CompareStringOrdinal ignoring case compares. LCMapStringEx upper-cases by that table (its "file
+// system rules") unless asked for linguistic casing; the invariant locale keeps the user's language
+// out of it. One unit maps to one unit, so the key is as long as the path.
+std::string caseBlindKey(const std::string& path)
+{
+    const std::wstring wide = encoding::wideText(path);
+    std::wstring upper(wide.size(), L'\0');
+    const int size = static_cast<int>(wide.size());
+    if (size == 0 || LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), size, upper.data(), size,
+                                   nullptr, nullptr, 0) != size)
+        return path;
+    return encoding::utf8Text(upper);
+}
+
+// GetFullPathNameW drops the dots and blanks a name ends in, as Windows does when it opens it; the
+// full path keeps them, so that a target so named is refused (windowsCannotHold) rather than another
+// file written under the name without them.
+std::string withTrailingDotsOf(const std::string& given, std::string full)
+{
+    const SplitPath parts = splitPath(given);
+    const std::string_view name = parts.name;
+    const std::size_t kept = name.find_last_not_of(". ") + 1;  // 0 for a name of dots and blanks alone
+    if (kept == name.size() || name == "." || name == ".." || !full.ends_with(name.substr(0, kept))) return full;
+    return full.append(name.substr(kept));
+}
+
 // Written under a hidden name and held open, not shared for deletion, until it is in place and its
 // name flushed: no other run takes it for a leftover, and no moment passes in which it is closed and
 // has no name of its own.
@@ -238,6 +265,30 @@ std::variant<FileHead, FileError> Win32FileSystem::readHead(const std::string& p
     return head;
 }
 
+// Reads a file or a pipe to its end; a folder is refused as readHead refuses it.
+std::variant<std::string, FileError> Win32FileSystem::readWhole(const std::string& path)
+{
+    if (unusableName(path)) return FileError{FileErrorNumber::PathFileAccessError};
+    const Handle file = openExisting(calls_, path, GENERIC_READ, ShareAll);
+    if (!file.valid()) {
+        const DWORD code = GetLastError();
+        return code == ERROR_ACCESS_DENIED && isFolder(path) ? FileError{FileErrorNumber::PathFileAccessError}
+                                                             : fileErrorFromWindows(code);
+    }
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        DWORD read = 0;
+        if (!calls_.readFile(file.get(), buffer, sizeof buffer, &read)) {
+            // A pipe ends so once its writer has closed it.
+            if (GetLastError() == ERROR_BROKEN_PIPE) return bytes;
+            return lastWindowsFileError();
+        }
+        if (read == 0) return bytes;
+        bytes.append(buffer, read);
+    }
+}
+
 FileStatus Win32FileSystem::status(const std::string& path)
 {
     if (unusableName(path)) return {};
@@ -369,9 +420,12 @@ std::string Win32FileSystem::absolutePath(const std::string& path)
         if (length == 0) return path;
         const bool fits = length < full.size();
         full.resize(length);
-        if (fits) return encoding::utf8Text(full);
+        if (fits) return withTrailingDotsOf(path, encoding::utf8Text(full));
     }
 }
+
+// The absolute path holds no "." or ".." any more: GetFullPathNameW resolved them.
+std::string Win32FileSystem::nameKey(const std::string& absolutePath) { return caseBlindKey(absolutePath); }
 
 bool Win32FileSystem::refusesPosixRenames(std::uint64_t volume)
 {
@@ -395,6 +449,8 @@ SplitPath splitPath(const std::string& path)
 }
 
 bool isPathSeparator(char c) { return c == '/' || c == '\\'; }
+
+char pathSeparator() { return '\\'; }
 
 FileSystem& systemFileSystem()
 {

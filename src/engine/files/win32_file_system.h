@@ -16,6 +16,7 @@ public:
     explicit Win32FileSystem(Win32Calls& calls = systemWin32Calls()) : calls_(calls) {}
 
     std::variant<FileHead, FileError> readHead(const std::string& path, std::size_t most) override;
+    std::variant<std::string, FileError> readWhole(const std::string& path) override;
     FileStatus status(const std::string& path) override;
     std::variant<ResolvedTarget, FileError> resolveTarget(const std::string& path) override;
     std::optional<FileError> mayCreateIn(const std::string& folder) override;
@@ -27,6 +28,7 @@ public:
     std::optional<FileError> listFolder(const std::string& folder,
                                         const std::function<void(const FolderEntry&)>& each) override;
     std::string absolutePath(const std::string& path) override;
+    std::string nameKey(const std::string& absolutePath) override;
     std::size_t filesHeldAtOnce() override;
 
     // Renames with POSIX semantics (FileRenameInfoEx) are Windows 10's since 1607, on NTFS; a volume
