@@ -13,10 +13,9 @@ std::string withoutTrailingSeparators(std::string path)
     return path;
 }
 
-void walk(const std::string& root, const std::string& relative, const std::optional<engine::FileIdentity>& leftOut,
-          TreeFiles& found)
+void walk(engine::FileSystem& files, const std::string& root, const std::string& relative,
+          const std::optional<engine::FileIdentity>& leftOut, TreeFiles& found)
 {
-    engine::FileSystem& files = engine::systemFileSystem();
     const std::string folder = relative.empty() ? root : below(root, relative);
     std::vector<engine::FolderEntry> entries;
     if (const auto error = files.listFolder(folder, [&](const engine::FolderEntry& entry) { entries.push_back(entry); })) {
@@ -27,7 +26,7 @@ void walk(const std::string& root, const std::string& relative, const std::optio
     for (const engine::FolderEntry& entry : entries) {
         const std::string inTree = engine::joinPath(relative, entry.name);
         if (entry.kind == engine::FolderEntry::Folder) {
-            if (!leftOut || folderId(below(folder, entry.name)) != leftOut) walk(root, inTree, leftOut, found);
+            if (!leftOut || folderId(below(folder, entry.name), files) != leftOut) walk(files, root, inTree, leftOut, found);
         } else if (entry.kind != engine::FolderEntry::FolderLink && isMeasurementFileName(entry.name)) {
             // A file, a link to one, or anything else converting refuses by name; a link to a folder is
             // not followed, so that no tree is walked twice.
@@ -38,19 +37,19 @@ void walk(const std::string& root, const std::string& relative, const std::optio
 
 }  // namespace
 
-std::optional<engine::FileIdentity> folderId(const std::string& path)
+std::optional<engine::FileIdentity> folderId(const std::string& path, engine::FileSystem& files)
 {
-    const engine::FileStatus status = engine::systemFileSystem().status(path);
+    const engine::FileStatus status = files.status(path);
     if (status.kind != engine::FileStatus::Folder) return std::nullopt;
     return status.identity;
 }
 
 bool isMeasurementFileName(const std::string& name) { return name.size() > 2 && name.ends_with(".G"); }
 
-TreeFiles measurementFiles(const std::string& folder, std::optional<engine::FileIdentity> leftOut)
+TreeFiles measurementFiles(const std::string& folder, std::optional<engine::FileIdentity> leftOut, engine::FileSystem& files)
 {
     TreeFiles found;
-    walk(withoutTrailingSeparators(folder), {}, leftOut, found);
+    walk(files, withoutTrailingSeparators(folder), {}, leftOut, found);
     return found;
 }
 

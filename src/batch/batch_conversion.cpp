@@ -4,8 +4,10 @@
 #include "engine/file_names.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <deque>
 #include <unordered_map>
+#include <vector>
 
 namespace batch {
 namespace {
@@ -55,12 +57,18 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
                    BatchListener& listener, const std::function<bool()>& stopRequested)
 {
     engine::FileSystem& files = pipeline.files();
+    engine::RetryClock& clock = pipeline.clock();
     engine::ReplacementBatch::Options batchOptions = engine::ReplacementBatch::forManyFiles(files);
     batchOptions.makeFolders = options.makeFolders;
     batchOptions.checkOnly = options.dryRun;
     batchOptions.replaceExisting = options.replaceExisting;
+    batchOptions.clock = &clock;
     engine::ReplacementBatch waiting(files, batchOptions);
-    std::deque<std::size_t> waitingJobs;  // the jobs of the files in the batch, in the order they joined it
+    // The jobs of the files in the batch, by their number there from firstFile on; a file held at its
+    // target is told after later ones.
+    constexpr std::size_t Told = SIZE_MAX;
+    std::deque<std::size_t> jobOfFile;
+    std::size_t firstFile = 0;
 
     RunTotals totals;
     const auto tell = [&](const Job& job, const FileOutcome& outcome) {
@@ -69,12 +77,14 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
                                                     : totals.failed);
         listener.finished(job, outcome);
     };
-    const auto putInPlace = [&] {
-        for (const engine::ReplacementBatch::Outcome& commit : waiting.commit()) {
-            const Job& job = jobs[waitingJobs.front()];
-            waitingJobs.pop_front();
-            tell(job, outcomeOfCommit(commit));
+    // Without waiting for held targets, a file held at its target is told at a later commit.
+    const auto putInPlace = [&](bool waitForHeld) {
+        for (const engine::ReplacementBatch::Outcome& commit : waitForHeld ? waiting.commit() : waiting.commitReady()) {
+            std::size_t& job = jobOfFile[commit.file - firstFile];
+            tell(jobs[job], outcomeOfCommit(commit));
+            job = Told;
         }
+        for (; !jobOfFile.empty() && jobOfFile.front() == Told; ++firstFile) jobOfFile.pop_front();
     };
 
     // The record stores the target's absolute path; the save drops its trailing blanks.
@@ -89,14 +99,10 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
         return std::any_of(from, to,
                            [&](const auto& entry) { return files.nameKey(targetOf(jobs[entry.second])) == key; });
     };
-    for (std::size_t index = 0; index < jobs.size(); ++index) {
-        if (stopRequested && stopRequested()) {
-            listener.interrupted(jobs.size() - index, jobs.size());
-            break;
-        }
-        if (waiting.full()) putInPlace();
+    // Converts one job into the batch; the error when another program holds its source for now.
+    const auto convert = [&](std::size_t index) -> std::optional<engine::FileError> {
+        if (waiting.full()) putInPlace(false);  // a job tried again comes between two others
         const Job& job = jobs[index];
-        listener.starting(index, jobs.size(), job);
         const std::string target = targetOf(job);
         const std::string key = files.nameKey(target);
         const std::size_t hash = std::hash<std::string>{}(key);
@@ -108,6 +114,7 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
             outcome = *decided;
         } else {
             const engine::ConversionResult result = pipeline.convert(job.source, target, waiting);
+            if (result.status == engine::ConversionResult::Failed && result.failure->error.held) return result.failure->error;
             if (result.status == engine::ConversionResult::Inhibited) outcome = failed(FileOutcome::MarkedNotToSave);
             else if (result.status == engine::ConversionResult::Failed)
                 outcome = {FileOutcome::Failed, FileOutcome::FileFailure, result.failure};
@@ -115,13 +122,61 @@ RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>&
 
         if (outcome.result != FileOutcome::Converted) {
             tell(job, outcome);
-            continue;
+            return std::nullopt;
         }
         // Counted once it is in place.
         claimed.emplace(hash, index);
-        waitingJobs.push_back(index);
+        jobOfFile.push_back(index);
+        return std::nullopt;
+    };
+
+    // Sources another program holds are tried again when due while the other files go on, all of them
+    // together, so that a tree whose every source is held waits about the grace once.
+    struct HeldSource {
+        std::size_t job;
+        engine::HeldTries tries;
+        engine::FileError error;  // what the last try answered
+    };
+    std::vector<HeldSource> heldSources;
+    // Held too long: the answer is no longer worth another try, and the file is not converted.
+    const auto giveUp = [&](const HeldSource& held) {
+        tell(jobs[held.job], {FileOutcome::Failed, FileOutcome::FileFailure, engine::Failure{engine::Operation::Loading, {held.error.number}}});
+    };
+    const auto retryDueSources = [&] {
+        const engine::RetryClock::Time now = clock.now();
+        std::erase_if(heldSources, [&](HeldSource& held) {
+            if (!held.tries.due(now)) return false;
+            const std::optional<engine::FileError> error = convert(held.job);
+            if (!error) return true;
+            held.error = *error;
+            if (!held.tries.over(now)) {
+                held.tries.tried(now);
+                return false;
+            }
+            giveUp(held);
+            return true;
+        });
+    };
+
+    for (std::size_t index = 0; index < jobs.size(); ++index) {
+        if (stopRequested && stopRequested()) {
+            listener.interrupted(jobs.size() - index, jobs.size());
+            break;
+        }
+        if (waiting.full()) putInPlace(false);
+        listener.starting(index, jobs.size(), jobs[index]);
+        if (const auto held = convert(index)) heldSources.push_back({index, engine::HeldTries(clock.now()), *held});
+        if (!heldSources.empty()) retryDueSources();
     }
-    putInPlace();
+    while (!heldSources.empty()) {
+        if (stopRequested && stopRequested()) {
+            for (const HeldSource& held : heldSources) giveUp(held);
+            break;
+        }
+        clock.sleepUntil(std::ranges::min(heldSources, {}, [](const HeldSource& held) { return held.tries.next(); }).tries.next());
+        retryDueSources();
+    }
+    putInPlace(true);
     return totals;
 }
 

@@ -49,7 +49,9 @@ struct BatchOptions {
 // Converts every job in turn, going on past failures. No target is written twice in one run and a
 // source is never replaced by its own conversion. Once stopRequested says so, no further file is
 // begun and the files converted so far are put in place. Converted files reach the disk together,
-// many at a time.
+// many at a time. A source or a target that another program holds for a moment is tried again with
+// growing pauses for HeldFileGrace while the other files go on; held longer, its file is not
+// converted, with the system's answer.
 RunTotals runBatch(engine::ConversionPipeline& pipeline, const std::vector<Job>& jobs, const BatchOptions& options,
                    BatchListener& listener, const std::function<bool()>& stopRequested = {});
 

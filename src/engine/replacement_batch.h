@@ -3,6 +3,7 @@
 
 #include "engine/files/file_errors.h"
 #include "engine/files/file_system.h"
+#include "engine/held_files.h"
 #include "engine/placed_files.h"
 
 #include <cstddef>
@@ -19,10 +20,13 @@ namespace engine {
 // Each added file is written to a hidden temporary file beside its target, which tells other runs it
 // is alive. commit() asks each device to write what it holds, which makes the files' own flushes
 // cheap, then flushes each file, puts it at its target's name and flushes each folder that received
-// a name: only then does a file count as saved, and a power cut before that leaves its target as it
-// was. A batch dropped without commit() removes its temporary files and changes no target, and the
-// first file added into a folder removes what a killed run left there. A batch never replaces a file
-// it put in place itself (PlacedFiles).
+// a name, or the renamed file where the system puts names on the disk that way: only then does a
+// file count as saved, and a power cut before that leaves its target as it was. A batch dropped
+// without commit() removes its temporary files and changes no target, and the first file added into
+// a folder removes what a killed run left there. A batch never replaces a file it put in place itself
+// (PlacedFiles). A target that another program holds for a moment (a virus scanner that opened it,
+// say) is tried again with growing pauses for HeldFileGrace, while the other files go on; held
+// longer, its file fails with the system's answer and its temporary is removed.
 class ReplacementBatch {
 public:
     struct Options {
@@ -39,6 +43,8 @@ public:
         // Replace a file found at a target. Without it the commit refuses by itself, so that a file
         // that appears after the check is kept as well.
         bool replaceExisting = true;
+        // The clock the waits for held targets go by; none: the real one.
+        RetryClock* clock = nullptr;
     };
 
     // What became of one file at commit().
@@ -50,6 +56,7 @@ public:
             Failed,              // error tells why
         } kind = Saved;
         std::optional<FileError> error;  // also set for a file in place whose name may not be on the disk
+        std::size_t file = 0;            // which file: the how-manieth that add() took, from 0
     };
 
     // One file at a time, as a single save needs.
@@ -64,11 +71,16 @@ public:
     // planted in a shared folder are refused. An error means the file left nothing behind.
     std::optional<FileError> add(const std::string& path, std::span<const std::uint8_t> bytes);
 
-    // Whether as many files wait as may: the next add() commits first.
-    bool full() const { return results_.size() >= options_.capacity; }
+    // Whether as many files wait, or have outcomes not yet told, as may: the next add() commits first.
+    bool full() const { return waiting_.size() + results_.size() >= options_.capacity; }
 
-    // Puts the waiting files in place: one outcome per file added since the last commit(), in order.
+    // Puts the waiting files in place, waiting for held targets: one outcome for each file whose
+    // outcome was not told yet, in the order the files were added.
     std::vector<Outcome> commit();
+
+    // The same, but a file whose target is held stays for a later commit without a pause, so that the
+    // run goes on meanwhile: its outcome comes then.
+    std::vector<Outcome> commitReady();
 
     // Whether the file at path is one this batch put in place, told by its identity or its bytes.
     bool placedBefore(const std::string& path) const { return placed_.holds(files_, path); }
@@ -81,10 +93,11 @@ private:
     struct Waiting {
         std::unique_ptr<TemporaryFile> file;
         std::string targetPath;
-        std::size_t result;  // index into results_
-        std::optional<FileError> flushed;
+        std::size_t number;                 // Outcome::file
+        std::optional<FileError> flushed;   // what its own flush answered, once flushed
         std::uint64_t contentKey;
         std::size_t size;
+        std::optional<HeldTries> held;      // since its target was first found held
     };
 
     std::optional<FileError> check(const std::string& targetPath);
@@ -92,12 +105,17 @@ private:
     std::optional<FileError> write(const ResolvedTarget& target, std::span<const std::uint8_t> bytes);
     void flushFiles();
     void putWaitingInPlace();
-    Outcome putInPlace(Waiting& waiting);
+    void place(std::vector<Waiting>& files, RetryClock::Time now);
+    std::optional<Outcome> putInPlace(Waiting& waiting, std::optional<FileError>& held);
+    std::vector<Outcome> takeResults();
 
     FileSystem& files_;
     Options options_;
-    std::vector<Waiting> waiting_;
-    std::vector<Outcome> results_;
+    RetryClock& clock_;
+    std::vector<Waiting> waiting_;  // added and flushed at the next commit
+    std::vector<Waiting> held_;     // flushed, their targets held by another program: tried again when due
+    std::vector<Outcome> results_;  // decided, not yet told
+    std::size_t added_ = 0;
     std::set<std::string> sweptFolders_;
     std::vector<std::string> madeFolders_;  // made since the last flush: their names need flushing too
     std::string knownFolder_;               // the folder that last proved to exist

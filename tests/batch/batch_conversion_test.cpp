@@ -30,7 +30,7 @@ TEST(BatchConversion, ATargetThatCannotBePutInPlaceFailsAtSaving)
     for (const char* name : {"in/a.G", "in/b.G"}) writeFile(dir.path(name), old);
     fs::create_directory(fs::u8path(dir.path("out")));
     FailingCommits files;
-    files.failingTargets = {files.absolutePath(dir.path("out/b.G"))};
+    files.failAt(dir.path("out/b.G"));
     engine::ConversionPipeline pipeline(files, [] { return std::string(Stamp); });
     const engine::Failure atSaving{engine::Operation::Saving, {engine::FileErrorNumber::DeviceIoError}};
 

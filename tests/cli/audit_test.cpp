@@ -255,15 +255,15 @@ TEST_F(VerifyTest, TheJsonReportHoldsWhatTheLinesTell)
     const std::string notNew = "not a new file: neither layout: 3244 bytes with the format mark 2 and line settings where an old record "
                                "holds port values, but a converted file has 3243 bytes";
     expectLines(gconvert({"--verify", "-r", "old", "conv"}),
-                {"conv/b.G: Info.SaveStamp.FormatMark at 1898: expected 2, found 1", "conv/c.G: missing", "old/d.G: " + notOld,
-                 "conv/e.G: " + notNew, "conv/f.G: missing",
-                 "conv/x.G: extra: no old file converts to it",
+                {native("conv/b.G: Info.SaveStamp.FormatMark at 1898: expected 2, found 1"), native("conv/c.G: missing"),
+                 native("old/d.G: ") + notOld, native("conv/e.G: ") + notNew, native("conv/f.G: missing"),
+                 native("conv/x.G: extra: no old file converts to it"),
                  "6 old files: 1 faithful, 1 differing, 2 missing, 1 not an old file, 1 not a new file; 1 extra, 0 unreadable"},
                 "lines");
 
     const json report = json::parse(gconvert({"--verify", "-r", "--json", "old", "conv"}).out);
     const auto pair = [](const char* name, const char* outcome, json reason, json differences = json::array()) {
-        json entry{{"old", "old/"s + name}, {"new", "conv/"s + name}, {"outcome", outcome}, {"differences", differences}};
+        json entry{{"old", native("old/"s + name)}, {"new", native("conv/"s + name)}, {"outcome", outcome}, {"differences", differences}};
         if (!reason.is_null()) entry["reason"] = reason;
         return entry;
     };
@@ -274,7 +274,7 @@ TEST_F(VerifyTest, TheJsonReportHoldsWhatTheLinesTell)
                             {"files", {pair("a.G", "faithful", nullptr), pair("b.G", "differing", nullptr, {formatMark}),
                                        pair("c.G", "missing", "missing"), pair("d.G", "not an old file", notOld),
                                        pair("e.G", "not a new file", notNew), pair("f.G", "missing", "missing")}},
-                            {"extra", {"conv/x.G"}}, {"unreadable", json::array()},
+                            {"extra", {native("conv/x.G")}}, {"unreadable", json::array()},
                             {"summary", {{"oldFiles", 6}, {"faithful", 1}, {"differing", 1}, {"missing", 2}, {"notOld", 1},
                                          {"notNew", 1}, {"extra", 1}, {"unreadable", 0}, {"allFaithful", false}}}}));
     // A pair given the wrong way round is refused with its reason.

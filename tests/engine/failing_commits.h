@@ -11,9 +11,9 @@
 
 class FailingCommits : public engine::FileSystem {
 public:
-    // Commits of temporaries beside these targets (paths as resolved) fail with failure.
-    std::set<std::string> failingTargets;
     engine::FileError failure{engine::FileErrorNumber::DeviceIoError};
+    // Commits of temporaries beside the file at target, however it is spelled, fail with failure.
+    void failAt(const std::string& target) { failingTargets_.insert(keyOf(target)); }
 
     std::variant<engine::FileHead, engine::FileError> readHead(const std::string& path, std::size_t most) override { return real_.readHead(path, most); }
     std::variant<std::string, engine::FileError> readWhole(const std::string& path) override { return real_.readWhole(path); }
@@ -24,7 +24,7 @@ public:
     {
         auto created = real_.createBeside(target);
         auto* file = std::get_if<std::unique_ptr<engine::TemporaryFile>>(&created);
-        if (file && failingTargets.contains(target.path)) return std::make_unique<Failing>(std::move(*file), failure);
+        if (file && failingTargets_.contains(keyOf(target.path))) return std::make_unique<Failing>(std::move(*file), failure);
         return created;
     }
     std::optional<engine::FileError> makeFolder(const std::string& folder) override { return real_.makeFolder(folder); }
@@ -60,5 +60,8 @@ private:
         engine::FileIdentity identity_ = real_->identity();
     };
 
+    std::string keyOf(const std::string& path) { return real_.nameKey(real_.absolutePath(path)); }
+
     engine::FileSystem& real_ = engine::systemFileSystem();
+    std::set<std::string> failingTargets_;
 };

@@ -22,6 +22,9 @@ enum class FileErrorNumber : int {
 
 struct FileError {
     FileErrorNumber number;
+    // Another program holds the file for the moment (a sharing violation on Windows): worth another
+    // try after a pause. Only the file layer sets it, where the system has such an answer.
+    bool held = false;
 
     int code() const { return static_cast<int>(number); }
     std::string_view description() const;

@@ -76,7 +76,7 @@ struct ResolvedTarget {
 class TemporaryFile {
 public:
     enum class Replacing { Allowed, Refused };
-    enum class Commit { Done, NameTaken, Failed };
+    enum class Commit { Done, NameTaken, Held, Failed };
 
     virtual ~TemporaryFile() = default;
     virtual std::optional<FileError> write(std::span<const std::uint8_t> bytes) = 0;
@@ -84,9 +84,14 @@ public:
     // from its own thread.
     virtual std::optional<FileError> flush() = 0;
     // Puts the file at its target. Refused: a name taken by then keeps its file, and the answer is
-    // NameTaken; the temporary stays for another commit or the drop. error tells why a commit Failed;
-    // a file that Failed is gone.
+    // NameTaken; the temporary stays for another commit or the drop. Held: another program holds the
+    // target or the temporary for the moment, nothing changed and the temporary stays; error says what
+    // the system answered. error tells why a commit Failed; a file that Failed is gone.
     virtual Commit commit(Replacing replacing, std::optional<FileError>& error) = 0;
+    // After a commit that put it in place: puts its new name on the disk where the system does that
+    // through the file itself (Windows). Where the folder's flush does it (FileSystem::flushFolder),
+    // nothing. Several files may flush at once, each from its own thread.
+    virtual std::optional<FileError> flushName() { return std::nullopt; }
     virtual FileIdentity identity() const = 0;
 };
 

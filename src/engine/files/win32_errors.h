@@ -12,4 +12,9 @@ FileError fileErrorFromWindows(unsigned long code);
 // The file error GetLastError stands for now.
 FileError lastWindowsFileError();
 
+// Whether code says that another program holds the file for the moment: a sharing violation, or access
+// denied, which is also Windows' answer while a file it was asked to delete is still held open. Such
+// a file is worth another try after a pause.
+bool heldByAnotherProgram(unsigned long code);
+
 }  // namespace engine
