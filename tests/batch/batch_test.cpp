@@ -117,3 +117,14 @@ TEST_F(BatchTest, ARunTriesHeldSourcesAgainWhileTheOthersGoOn)
 }
 
 }  // namespace
+
+// A walk told to stop (the search before a drop run, cancelled) looks no further, however deep it is.
+TEST_F(BatchTest, AWalkToldToStopLooksNoFurther)
+{
+    for (const char* name : {"in/a/a.G", "in/a/b.G", "in/a/c.G", "in/b.G"}) writeFile(dir.path(name), "x");
+    std::size_t found = 0;
+    const batch::PlanNotes notes{.passedOver = [](const std::string&) {}, .folderNotAsked = [](const std::string&) {},
+                                 .folderUnreadable = [](const std::string&, engine::FileError) {},
+                                 .found = [&](std::size_t jobs) { found = jobs; }, .stopRequested = [&] { return found >= 1; }};
+    EXPECT_EQ(batch::planInto(files, {dir.path("in")}, dir.path("out"), true, notes).size(), 1u);
+}

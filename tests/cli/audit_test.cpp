@@ -245,7 +245,7 @@ TEST_F(VerifyTest, CountsEachFileOfATreeOnceInItsPlace)
 // lines and in JSON alike.
 TEST_F(VerifyTest, TheJsonReportHoldsWhatTheLinesTell)
 {
-    for (const char* name : {"a", "b", "c", "e", "f"}) put("old/" + std::string(name) + ".G", old);
+    for (const char* name : {"a", "b", "c", "e", "sub/f"}) put("old/" + std::string(name) + ".G", old);  // no conv/sub: missing too
     put("old/d.G", made);  // converted already: no old file
     put("conv/a.G", oracle("conv/a.G"));
     put("conv/b.G", oracle("conv/b.G").replace(1898, 1, "\x01"));
@@ -256,7 +256,7 @@ TEST_F(VerifyTest, TheJsonReportHoldsWhatTheLinesTell)
                                "holds port values, but a converted file has 3243 bytes";
     expectLines(gconvert({"--verify", "-r", "old", "conv"}),
                 {native("conv/b.G: Info.SaveStamp.FormatMark at 1898: expected 2, found 1"), native("conv/c.G: missing"),
-                 native("old/d.G: ") + notOld, native("conv/e.G: ") + notNew, native("conv/f.G: missing"),
+                 native("old/d.G: ") + notOld, native("conv/e.G: ") + notNew, native("conv/sub/f.G: missing"),
                  native("conv/x.G: extra: no old file converts to it"),
                  "6 old files: 1 faithful, 1 differing, 2 missing, 1 not an old file, 1 not a new file; 1 extra, 0 unreadable"},
                 "lines");
@@ -273,7 +273,7 @@ TEST_F(VerifyTest, TheJsonReportHoldsWhatTheLinesTell)
     EXPECT_EQ(report, (json{{"oldFolder", "old"}, {"newFolder", "conv"},
                             {"files", {pair("a.G", "faithful", nullptr), pair("b.G", "differing", nullptr, {formatMark}),
                                        pair("c.G", "missing", "missing"), pair("d.G", "not an old file", notOld),
-                                       pair("e.G", "not a new file", notNew), pair("f.G", "missing", "missing")}},
+                                       pair("e.G", "not a new file", notNew), pair("sub/f.G", "missing", "missing")}},
                             {"extra", {native("conv/x.G")}}, {"unreadable", json::array()},
                             {"summary", {{"oldFiles", 6}, {"faithful", 1}, {"differing", 1}, {"missing", 2}, {"notOld", 1},
                                          {"notNew", 1}, {"extra", 1}, {"unreadable", 0}, {"allFaithful", false}}}}));
