@@ -50,14 +50,7 @@ location='C:\Program Files\FileConverter'
 [[ ";$(system_path);" == *";$location;"* ]] || fail "the install folder is not on the system PATH: $(system_path)"
 settle
 # The window starts from the install folder too: on a virtual screen, until window_text finds it.
-if command -v xvfb-run >/dev/null; then
-  xvfb-run -a sh -c '
-    wine "$1/FileConverter.exe" </dev/null >/dev/null 2>&1 &
-    for _ in $(seq 100); do wine "$2" </dev/null >/dev/null 2>&1 && exit 0; sleep 0.2; done
-    exit 1' sh "$folder" "$build/src/win32/window_text.exe" || fail "FileConverter.exe shows no window from $folder"
-  quiet wineserver -k || true
-  settle
-fi
+window_starts_from "$folder" "$build"
 
 quiet wine "$folder/uninstall.exe" /S || fail "the silent uninstall failed"
 settle

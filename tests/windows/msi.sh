@@ -81,14 +81,7 @@ cmp -s "$folder/README.md" "$source_dir/README.md" || fail "the installed README
 said=$(wine "$folder/gconvert.exe" --version </dev/null 2>&1 | tr -d '\r') || fail "gconvert.exe --version failed: $said"
 [[ $said == *"$version"* ]] || fail "gconvert.exe --version says '$said', not $version"
 settle
-if command -v xvfb-run >/dev/null; then
-  xvfb-run -a sh -c '
-    wine "$1/FileConverter.exe" </dev/null >/dev/null 2>&1 &
-    for _ in $(seq 100); do wine "$2" </dev/null >/dev/null 2>&1 && exit 0; sleep 0.2; done
-    exit 1' sh "$folder" "$build/src/win32/window_text.exe" || fail "FileConverter.exe shows no window from $folder"
-  quiet wineserver -k || true
-  settle
-fi
+window_starts_from "$folder" "$build"
 # wine's msiexec puts the all-users Start menu's shortcuts into the user's menu; the log says where.
 menu=$(unix_path "$(logged MenuFolder "$work/install.log")")
 [ -f "$menu/FileConverter.lnk" ] && [ -f "$menu/FileConverter README.lnk" ] || fail "no Start-menu entries in $menu"

@@ -11,3 +11,14 @@ environment_key='HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environme
 system_path() { registry "$environment_key" /v Path | sed -n 's/^ *Path *REG_[A-Z_]* *//p'; }
 # A value of the registry key last read into $entry.
 value() { sed -n "s/^ *$1 *REG_[A-Z_]* *//p" <<<"$entry"; }
+# The window starts from an install folder (FOLDER BUILD): on a virtual screen, until the build's
+# window_text finds it; where there is no xvfb-run, nothing is checked.
+window_starts_from() {
+  command -v xvfb-run >/dev/null || return 0
+  xvfb-run -a sh -c '
+    wine "$1/FileConverter.exe" </dev/null >/dev/null 2>&1 &
+    for _ in $(seq 100); do wine "$2" </dev/null >/dev/null 2>&1 && exit 0; sleep 0.2; done
+    exit 1' sh "$1" "$2/src/win32/window_text.exe" || fail "FileConverter.exe shows no window from $1"
+  quiet wineserver -k || true
+  settle
+}
