@@ -71,29 +71,29 @@ struct AbsolutePath {
     friend bool operator==(const AbsolutePath&, const AbsolutePath&) = default;
 };
 
+// A Windows path's root in small letters, as Windows compares names.
+AbsolutePath windowsForm(std::string root, std::string_view below)
+{
+    std::ranges::transform(root, root.begin(), smallLetter);
+    return AbsolutePath{std::move(root), partsOf(below, true), true};
+}
+
 // Nothing for a path that is not absolute, whichever system wrote it.
 std::optional<AbsolutePath> absoluteForm(std::string_view path)
 {
     const auto separator = [&](std::size_t at) { return at < path.size() && (path[at] == '/' || path[at] == '\\'); };
-    std::string root;
-    std::size_t below = 0;
-    if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && separator(2)) {
-        root = path.substr(0, 2);
-        below = 3;
-    } else if (path.starts_with("\\\\")) {
+    if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && separator(2))
+        return windowsForm(std::string(path.substr(0, 2)), path.substr(3));
+    if (path.starts_with("\\\\")) {
         // A share names its server and itself before its files: \\server\share\...
         const std::size_t server = path.find_first_of("/\\", 2);
         const std::size_t share = server == std::string_view::npos ? server : path.find_first_of("/\\", server + 1);
         if (server == 2 || share == std::string_view::npos || share == server + 1) return std::nullopt;
-        root = "//" + std::string(path.substr(2, server - 2)) + '/' + std::string(path.substr(server + 1, share - server - 1));
-        below = share + 1;
-    } else if (path.starts_with('/')) {
-        return AbsolutePath{"", partsOf(path.substr(1), false), false};
-    } else {
-        return std::nullopt;
+        return windowsForm("//" + std::string(path.substr(2, server - 2)) + '/' + std::string(path.substr(server + 1, share - server - 1)),
+                           path.substr(share + 1));
     }
-    std::ranges::transform(root, root.begin(), smallLetter);
-    return AbsolutePath{root, partsOf(path.substr(below), true), true};
+    if (path.starts_with('/')) return AbsolutePath{"", partsOf(path.substr(1), false), false};
+    return std::nullopt;
 }
 
 }  // namespace
