@@ -16,12 +16,8 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Existing = workflow::BatchPrompts::Existing;
 
-// A relative path as the window shows it, with the system's separator.
-std::string shown(std::string path)
-{
-    std::ranges::replace(path, '/', static_cast<char>(fs::path::preferred_separator));
-    return path;
-}
+// A path as the system writes it, with its own separator.
+std::string shown(const std::string& path) { return fixtures::pathText(fs::u8path(path).make_preferred()); }
 
 // Shut until opened; a thread waits at it until then, or 10 seconds at most, so that a faulty program
 // cannot hang the test.
@@ -137,7 +133,7 @@ protected:
     std::vector<std::string> paths(const std::vector<std::string>& names) const
     {
         std::vector<std::string> all;
-        for (const std::string& name : names) all.push_back(fixtures::pathText(fs::u8path(path(name)).make_preferred()));
+        for (const std::string& name : names) all.push_back(shown(path(name)));
         return all;
     }
     // Every file in VelFiles, hidden ones too; one that is not what converting the old file there gives is "kept".
@@ -219,7 +215,7 @@ TEST_F(BatchRunTest, EachDropConvertsItsFilesIntoTheChosenFolderAndSumsThemUp)
         prompts = {};
         prompts.answer = row.answer.value_or(Existing::Cancel);
         prompts.cancelFolder = row.cancelFolder;
-        dialog.script = {fixtures::pathText(fs::u8path(path("VelFiles/one.G")).make_preferred())};  // as the system's dialog gives it
+        dialog.script = {shown(path("VelFiles/one.G"))};  // as the system's dialog gives it
         view.log.clear();
 
         run.convertDropped(view, paths(row.dropped));
