@@ -33,7 +33,6 @@ TEST(ProfileReader, ReadsValuesAsWindowsDoes)
 
 const bool OnWindows = fs::path::preferred_separator == '\\';
 bool isFolder(const std::string& path) { return fs::is_directory(fs::u8path(path)); }
-// text with its leading token replaced by folder.
 std::string expanded(std::string text, std::string_view token, const std::string& folder)
 {
     return text.starts_with(token) ? text.replace(0, token.size(), folder) : text;
