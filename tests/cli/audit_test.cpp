@@ -15,7 +15,6 @@
 namespace {
 
 using nlohmann::json;
-using Row = FieldRow;
 using enum platform::Systems;
 
 // The odd text as JSON decodes it.
@@ -65,10 +64,10 @@ TEST_F(AuditTest, ShowListsEveryFieldAtItsOffsetAsTextAndJson)
         const json& shown = files.at(newLayout ? 1 : 0);
         EXPECT_EQ(shown.at("layout"), newLayout ? "new" : "old");
         const json& fields = shown.at("fields");
-        const std::vector<Row> rows = fieldRows(newLayout);
+        const std::vector<FieldRow> rows = fieldRows(newLayout);
         ASSERT_EQ(fields.size(), rows.size());
         for (std::size_t f = 0; f < rows.size(); ++f) {
-            const Row& row = rows[f];
+            const FieldRow& row = rows[f];
             const int at = newLayout ? row.newOffset : row.oldOffset;
             const std::string bytes = (newLayout ? converted : old).substr(at, row.width), hex = hexOf(bytes);
             const int low = static_cast<unsigned char>(bytes[0]), high = static_cast<unsigned char>(row.kind == 'i' ? bytes[1] : 0);

@@ -16,43 +16,28 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Existing = workflow::BatchPrompts::Existing;
 
-// A relative path as the window shows it, with the system's separator.
-std::string shown(std::string path)
-{
-    std::ranges::replace(path, '/', static_cast<char>(fs::path::preferred_separator));
-    return path;
-}
+// A path as the system writes it, with its own separator.
+std::string shown(const std::string& path) { return fixtures::pathText(fs::u8path(path).make_preferred()); }
 
-// Shut until opened; a thread that waits at it goes on once it is open, or after 10 seconds, so that a
-// faulty program cannot hang the test.
-class Gate {
-public:
-    void open()
+// Shut until opened; a thread waits at it until then, or 10 seconds at most, so that a faulty program
+// cannot hang the test.
+struct Gate {
+    std::atomic<bool> open = false;
+    void pass() const
     {
-        { const std::lock_guard lock(mutex_); open_ = true; }
-        opened_.notify_all();
+        for (const auto end = std::chrono::steady_clock::now() + 10s; !open && std::chrono::steady_clock::now() < end;)
+            std::this_thread::sleep_for(1ms);
     }
-    void shut() { const std::lock_guard lock(mutex_); open_ = false; }
-    void pass()
-    {
-        std::unique_lock lock(mutex_);
-        opened_.wait_for(lock, 10s, [this] { return open_; });
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable opened_;
-    bool open_ = false;
 };
 
 // The window's thread is the test's: work runs on a thread of its own while the tasks it posts run
 // here when due. A task may end the program as End does; a worker's post may be held until the
-// window's thread lets it go, so that a test acts while the worker stands still.
+// window's thread lets it go, so that a test acts while the worker stands still; a held save waits there too.
 class ScriptedWindowThread : public workflow::WindowThread {
 public:
     bool quit = false;
     std::atomic<bool> holdWorker = false;
-    Gate letWorkerGo;
+    Gate workerGate;
 
     // From a task: the window's loop ends, and the work is asked to stop.
     void endProgram()
@@ -86,7 +71,7 @@ public:
             tasks_.push_back({std::chrono::steady_clock::now() + delay, std::move(task)});
         }
         wake_.notify_all();
-        if (holdWorker && std::this_thread::get_id() != window_) letWorkerGo.pass();
+        if (holdWorker && std::this_thread::get_id() != window_) workerGate.pass();
     }
 
 private:
@@ -148,7 +133,7 @@ protected:
     std::vector<std::string> paths(const std::vector<std::string>& names) const
     {
         std::vector<std::string> all;
-        for (const std::string& name : names) all.push_back(fixtures::pathText(fs::u8path(path(name)).make_preferred()));
+        for (const std::string& name : names) all.push_back(shown(path(name)));
         return all;
     }
     // Every file in VelFiles, hidden ones too; one that is not what converting the old file there gives is "kept".
@@ -175,13 +160,12 @@ protected:
     Prompts prompts;
     ScriptedWindowThread windowThread;
     std::atomic<int> saves = 0, heldSave = 0;
-    Gate releaseSave;
     engine::ConversionPipeline pipeline{engine::systemFileSystem(), [] { return std::string(fixtures::Stamp); }};
     workflow::ConversionRun single{pipeline, dialog, view, [] {}, [this] { return path("VelFiles/"); }};
     // The saves of the run may be held at one of them, so that the test acts in the middle of a run.
     workflow::BatchRun run{single, prompts, windowThread, [this] { return path("VelFiles/"); }, [this] {
         return std::make_unique<engine::ConversionPipeline>(engine::systemFileSystem(), [this] {
-            if (++saves == heldSave) releaseSave.pass();
+            if (++saves == heldSave) windowThread.workerGate.pass();
             return std::string(fixtures::Stamp);
         });
     }};
@@ -231,7 +215,7 @@ TEST_F(BatchRunTest, EachDropConvertsItsFilesIntoTheChosenFolderAndSumsThemUp)
         prompts = {};
         prompts.answer = row.answer.value_or(Existing::Cancel);
         prompts.cancelFolder = row.cancelFolder;
-        dialog.script = {fixtures::pathText(fs::u8path(path("VelFiles/one.G")).make_preferred())};  // as the system's dialog gives it
+        dialog.script = {shown(path("VelFiles/one.G"))};  // as the system's dialog gives it
         view.log.clear();
 
         run.convertDropped(view, paths(row.dropped));
@@ -293,14 +277,12 @@ TEST_F(BatchRunTest, CancelOrEndStopsAfterTheFileAtHand)
         windowThread.quit = false;
         windowThread.holdWorker = searching;  // the walk stands still after its first file
         heldSave = searching ? 0 : 2;         // sub/b.G's save waits, after a.G's; short.G fails before its save
-        windowThread.letWorkerGo.shut();
-        releaseSave.shut();
+        windowThread.workerGate.open = false;
         prompts.atProgress = [&](const workflow::ProgressText& text) {
             if (text.count + (text.file.empty() ? "" : " | " + text.file) != row.at) return;
             EXPECT_EQ(view.log, std::vector<std::string>{Running});
             row.quit ? windowThread.endProgram() : prompts.cancel();
-            windowThread.letWorkerGo.open();
-            releaseSave.open();
+            windowThread.workerGate.open = true;
         };
         run.convertDropped(view, paths({"in"}));
         EXPECT_EQ(written(), row.written);  // nothing temporary either

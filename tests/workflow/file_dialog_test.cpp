@@ -53,11 +53,6 @@ TEST(DateiDialog, ShowsPresetDialogsUntilAcceptedOrCancelled)
     }
 }
 
-std::string describe(const std::optional<workflow::PathParts>& parts)
-{
-    return parts ? parts->drive + " | " + parts->directory + " | " + parts->fileName : "overflow";
-}
-
 TEST(PfadZerlegen, SplitsIntoDriveDirectoryAndName)
 {
     const std::string upTo32766(32765, 'x');  // a character appended here stands at position 32766
@@ -81,8 +76,11 @@ TEST(PfadZerlegen, SplitsIntoDriveDirectoryAndName)
         {pairs + "/", "overflow"},
         {upTo32766 + "x" + std::string(5000, 'x'), " |  | " + std::string(128, 'x')},  // no position to count
     };
-    for (const auto& row : cases)
-        EXPECT_EQ(describe(workflow::PfadZerlegen(row.path)), row.parts.starts_with(" |") ? drive + row.parts : row.parts);
+    for (const auto& row : cases) {
+        const std::optional<workflow::PathParts> parts = workflow::PfadZerlegen(row.path);
+        EXPECT_EQ(parts ? parts->drive + " | " + parts->directory + " | " + parts->fileName : "overflow",
+                  row.parts.starts_with(" |") ? drive + row.parts : row.parts);
+    }
 }
 
 }  // namespace

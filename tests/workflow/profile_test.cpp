@@ -1,13 +1,11 @@
 // Profile reading as Windows reads profile files, the user's folders, and the folder the dialogs start in.
 #include "workflow/profile.h"
+#include "../engine/old_file_fixture.h"
 #include "workflow/xdg_folders.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
 
 namespace {
 
@@ -34,30 +32,24 @@ TEST(ProfileReader, ReadsValuesAsWindowsDoes)
 }
 
 const bool OnWindows = fs::path::preferred_separator == '\\';
-fs::path native(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
-bool isFolder(const std::string& path) { return fs::is_directory(native(path)); }
-void writeFile(const std::string& path, const std::string& text)
-{
-    fs::create_directories(native(path).parent_path());
-    std::ofstream(native(path), std::ios::binary) << text;
-}
-// text with its leading token replaced by folder.
+bool isFolder(const std::string& path) { return fs::is_directory(fs::u8path(path)); }
 std::string expanded(std::string text, std::string_view token, const std::string& folder)
 {
     return text.starts_with(token) ? text.replace(0, token.size(), folder) : text;
 }
 
-// Folders of the test's own (tests run in parallel) under one removed at the end, UTF-8 with '/' between their parts.
-const struct Scratch {
-    fs::path root = fs::temp_directory_path() / ("window-support-" + std::to_string(std::random_device{}()));
-    ~Scratch() { std::error_code ignored; fs::remove_all(root, ignored); }
-    std::string operator/(const std::string& name) const { const auto path = (root / native(name)).generic_u8string(); return {path.begin(), path.end()}; }
-} scratch;
+// Folders of the test's own, UTF-8 with '/' between their parts as the workflow gives them.
+const fixtures::TemporaryFolder scratch;
+std::string scratchFolder(const std::string& name)
+{
+    const std::u8string path = (scratch.root / fs::u8path(name)).generic_u8string();
+    return {path.begin(), path.end()};
+}
 
 TEST(UserFolders, FollowTheXdgRulesOnPosix)
 {
     if (OnWindows) GTEST_SKIP() << "the XDG rules are POSIX's, where an absolute folder starts with '/'";
-    const std::string home = scratch / "xdg";
+    const std::string home = scratchFolder("xdg");
     // $XDG_CONFIG_HOME and the documents folder user-dirs.dirs in it names ("-": no such file).
     const struct { std::string configHome, userDirs, configuration, documents; } rows[] = {
         {"relative/cfg", "-", "$/.config", "$/Documents"},
@@ -66,7 +58,7 @@ TEST(UserFolders, FollowTheXdgRulesOnPosix)
     };
     for (const auto& row : rows) {
         if (row.userDirs != "-")
-            writeFile(expanded(row.configHome, "$", home) + "/user-dirs.dirs", row.userDirs);
+            fixtures::writeFile(expanded(row.configHome, "$", home) + "/user-dirs.dirs", row.userDirs);
         const workflow::UserFolders folders = workflow::xdgUserFolders(home, expanded(row.configHome, "$", home));
         EXPECT_EQ(folders.configuration, expanded(row.configuration, "$", home)) << row.configHome;
         EXPECT_EQ(folders.documents, expanded(row.documents, "$", home)) << row.configHome;
@@ -88,13 +80,13 @@ TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers
         {"read-only copy with its VelFiles", false, "-", "-", true, "$app/VelFiles/"},
     };
     for (const auto& row : rows) {
-        const std::string home = scratch / row.name;
+        const std::string home = scratchFolder(row.name);
         // Tests run as root, for whom every folder is writable: the answer is set here instead.
         const workflow::ProgramFolders folders{home + "/app", row.writable, home + "/config", home + "/deep/Documents"};
-        fs::create_directories(native(folders.application + (row.velFilesBeside ? "/VelFiles" : "")));
+        fs::create_directories(fs::u8path(folders.application + (row.velFilesBeside ? "/VelFiles" : "")));
         for (const auto& [folder, value] : {std::pair{folders.application, row.beside}, {folders.userConfiguration, row.inUsers}})
             if (value != "-")
-                writeFile(folder + "/" + workflow::ProfileFileName, "[VelInfo]\r\nPfadMessFile=" + value);
+                fixtures::writeFile(folder + "/" + workflow::ProfileFileName, "[VelInfo]\r\nPfadMessFile=" + value);
         const std::string expected = expanded(expanded(row.expected, "$app", folders.application), "$documents", folders.userDocuments);
         EXPECT_EQ(workflow::measurementFolder(folders), expected) << row.name;
         // VelFiles is made where it is named and nowhere else; the documents folder only when needed.
@@ -102,22 +94,22 @@ TEST(ProgramFolders, PortableCopyKeepsItsFolderAndAnInstalledProgramUsesTheUsers
         EXPECT_EQ(isFolder(folders.userDocuments), expected.starts_with(folders.userDocuments)) << row.name;
     }
     // VelFiles is made one level deep only; a folder that cannot be made is no error.
-    const std::string folder = scratch / "one level";
+    const std::string folder = scratchFolder("one level");
     EXPECT_EQ(workflow::MessPfad(folder + "/a", ""), folder + "/a/VelFiles/");
     EXPECT_FALSE(isFolder(folder + "/a"));
     EXPECT_FALSE(workflow::programFolders(folder).applicationWritable) << "a missing folder is nobody's to write in";
-    fs::create_directories(native(folder));
+    fs::create_directories(fs::u8path(folder));
     EXPECT_TRUE(workflow::programFolders(folder).applicationWritable);
     EXPECT_TRUE(workflow::programFolders(folder).userConfiguration.ends_with("/FileConverter"));
     // The system names the user's folders and the program's own (where this test program is) whole, with '/'.
     for (const std::string& named : {workflow::userFolders().configuration, workflow::userFolders().documents})
-        EXPECT_TRUE(native(named).is_absolute() && named.find('\\') == std::string::npos) << named;
+        EXPECT_TRUE(fs::u8path(named).is_absolute() && named.find('\\') == std::string::npos) << named;
     // Windows keeps the settings in the roaming application data, which follows the user to every PC
     // of a domain, not in the local one.
     if (const char* roaming = std::getenv("APPDATA"); OnWindows) {
-        EXPECT_EQ(native(workflow::userFolders().configuration), native(roaming != nullptr ? roaming : "APPDATA unset"));
+        EXPECT_EQ(fs::u8path(workflow::userFolders().configuration), fs::u8path(roaming != nullptr ? roaming : "APPDATA unset"));
     }
-    EXPECT_TRUE(fs::exists(native(workflow::programFileFolder() + (OnWindows ? "/workflow_tests.exe" : "/workflow_tests"))));
+    EXPECT_TRUE(fs::exists(fs::u8path(workflow::programFileFolder() + (OnWindows ? "/workflow_tests.exe" : "/workflow_tests"))));
 }
 
 }  // namespace
