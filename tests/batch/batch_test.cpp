@@ -21,7 +21,7 @@ using namespace faults;
 using enum platform::Systems;
 using Names = std::vector<std::string>;
 
-class BatchTest : public ::testing::Test {
+class BatchTest : public OnFaultyCalls {
 protected:
     // A path as the test names it: from the test's folder on, with '/' whichever separator the system shows.
     std::string shown(std::string path) const
@@ -31,10 +31,6 @@ protected:
         std::ranges::replace(root, '\\', '/');
         return path.starts_with(root) ? path.substr(root.size()) : path;
     }
-
-    TemporaryFolder dir;
-    FaultyCalls calls;
-    FaultyCalls::FileSystem files{calls};
 };
 
 // What a folder entry is decides what each walk takes: only links lead elsewhere, and a cloud folder

@@ -15,11 +15,8 @@ using namespace fixtures;
 using namespace faults;
 using enum platform::Systems;
 
-class ConversionPipelineTest : public ::testing::Test {
+class ConversionPipelineTest : public OnFaultyCalls {
 protected:
-    TemporaryFolder dir;
-    FaultyCalls calls;
-    FaultyCalls::FileSystem files{calls};
     TestClock clock;
     engine::ConversionPipeline pipeline{files, [] { return std::string(Stamp); }, clock};
     const std::string old = patternedFile(false);

@@ -139,11 +139,13 @@ TEST_F(ReplacementBatchTest, TheCommitItselfRefusesToReplace)
     }
 }
 
-// Every file put in place is known, by identity and by its bytes, however many came after it.
+// A full batch puts its files in place by itself, and knows every one, by identity and by its bytes,
+// however many came after it.
 TEST_F(ReplacementBatchTest, ABatchKnowsEveryFileItPutInPlace)
 {
     const auto batch = batchWith({.capacity = 550, .flushThreads = flushThreads});
     for (int i = 0; i < 1100; ++i) EXPECT_FALSE(batch->add(path(std::to_string(i)), bytesOf(std::to_string(i))));
+    EXPECT_TRUE(fs::exists(fs::u8path(path("0")))) << "a full batch puts its files in place by itself";
     batch->commit();
     writeFile(path("a copy of 7"), "7");  // told by its bytes alone, as where each name has an inode of its own
     for (const char* name : {"0", "7", "1099", "a copy of 7"}) EXPECT_TRUE(batch->placedBefore(path(name))) << name;
