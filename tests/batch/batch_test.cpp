@@ -1,6 +1,8 @@
-// The two walks of a tree, the converter's plan and the verifier's, and a run over sources another
-// program holds, on real files through each system's own file calls.
+// The two walks of a tree, the converter's plan and the verifier's, and runs over sources another
+// program holds and over targets that cannot be put in place, on real files through each system's own
+// file calls.
 #include "audit/tree_walk.h"
+#include "batch/batch_conversion.h"
 #include "batch/batch_session.h"
 #include "batch/problem_text.h"
 #include "../engine/faulty_calls.h"
@@ -19,7 +21,7 @@ using namespace faults;
 using enum platform::Systems;
 using Names = std::vector<std::string>;
 
-class BatchTest : public ::testing::Test {
+class BatchTest : public OnFaultyCalls {
 protected:
     // A path as the test names it: from the test's folder on, with '/' whichever separator the system shows.
     std::string shown(std::string path) const
@@ -29,10 +31,6 @@ protected:
         std::ranges::replace(root, '\\', '/');
         return path.starts_with(root) ? path.substr(root.size()) : path;
     }
-
-    TemporaryFolder dir;
-    FaultyCalls calls;
-    FaultyCalls::FileSystem files{calls};
 };
 
 // What a folder entry is decides what each walk takes: only links lead elsewhere, and a cloud folder
@@ -116,8 +114,6 @@ TEST_F(BatchTest, ARunTriesHeldSourcesAgainWhileTheOthersGoOn)
     }
 }
 
-}  // namespace
-
 // A walk told to stop (the search before a drop run, cancelled) looks no further, however deep it is.
 TEST_F(BatchTest, AWalkToldToStopLooksNoFurther)
 {
@@ -128,3 +124,45 @@ TEST_F(BatchTest, AWalkToldToStopLooksNoFurther)
                                  .found = [&](std::size_t jobs) { found = jobs; }, .stopRequested = [&] { return found >= 1; }};
     EXPECT_EQ(batch::planInto(files, {dir.path("in")}, dir.path("out"), true, notes).size(), 1u);
 }
+
+// A file that cannot be put in place failed at saving, in a run and in a single save alike: the
+// front ends name the step from it ("cannot write", the saving routine's warning box).
+TEST_F(BatchTest, ATargetThatCannotBePutInPlaceFailsAtSaving)
+{
+    const std::string old = patternedFile(false);
+    for (const char* name : {"in/a.G", "in/b.G"}) writeFile(dir.path(name), old);
+    fs::create_directory(fs::u8path(dir.path("out")));
+    engine::ConversionPipeline pipeline(files, [] { return std::string(Stamp); });
+    const engine::Failure atSaving{engine::Operation::Saving, {engine::FileErrorNumber::DeviceIoError}};
+    struct Told : batch::BatchListener {
+        void finished(const batch::Job& job, const batch::FileOutcome& outcome) override
+        {
+            const bool converted = outcome.result == batch::FileOutcome::Converted;
+            lines.push_back(job.target + ": " + (converted ? "converted" : batch::problemText(job, outcome)));
+            if (outcome.failure) failures.push_back(*outcome.failure);
+        }
+        Names lines;
+        std::vector<engine::Failure> failures;
+    } told;
+    // The first file's commit fails as a device would (the first try: where a system has no rename
+    // that keeps POSIX semantics, a second follows it).
+    calls.arm({{NoReplaceRename, 0, DeviceFailed}});
+    const std::vector<batch::Job> jobs = {{dir.path("in/a.G"), dir.path("out/a.G")}, {dir.path("in/b.G"), dir.path("out/b.G")}};
+    const batch::RunTotals totals = batch::runBatch(pipeline, jobs, {}, told);
+    EXPECT_EQ(told.lines, (Names{dir.path("out/a.G") + ": not converted: cannot write " + dir.path("out/a.G")
+                                     + ": Device I/O error (error 57)",
+                                 dir.path("out/b.G") + ": converted"}));
+    EXPECT_EQ(told.failures, std::vector<engine::Failure>{atSaving});
+    EXPECT_EQ(totals.converted + 10 * totals.failed, 11u);
+    EXPECT_EQ(entries(dir.path("out")), Names{"b.G"}) << "nothing of a.G is left";
+
+    ASSERT_EQ(pipeline.load(dir.path("in/a.G")), std::nullopt);
+    calls.arm({{NoReplaceRename, 0, DeviceFailed}});
+    const engine::ConversionResult single = pipeline.save(dir.path("out/a.G"));
+    EXPECT_EQ(single.status, engine::ConversionResult::Failed);
+    EXPECT_EQ(single.failure, atSaving);
+    EXPECT_EQ(pipeline.converted().Info.SaveStamp.StampText.view().substr(0, 23), "--.--- ---- / --:--:-- ");
+    EXPECT_EQ(entries(dir.path("out")), Names{"b.G"});
+}
+
+}  // namespace

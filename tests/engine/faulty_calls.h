@@ -1,5 +1,5 @@
 // The file layer's system calls with faults planted, through the running system's own seam:
-// FaultyCalls, and FaultyCalls::FileSystem over it.
+// FaultyCalls, FaultyCalls::FileSystem over it, and a test's folder of its own on them.
 #pragma once
 
 #ifdef _WIN32
@@ -7,3 +7,13 @@
 #else
 #include "faulty_calls_posix.h"
 #endif
+#include "old_file_fixture.h"
+
+#include <gtest/gtest.h>
+
+class OnFaultyCalls : public ::testing::Test {
+protected:
+    fixtures::TemporaryFolder dir;
+    FaultyCalls calls;
+    FaultyCalls::FileSystem files{calls};
+};

@@ -16,23 +16,12 @@ class FaultyCalls : public engine::FileCalls, public faults::Plan {
 public:
     using FileSystem = engine::PosixFileSystem;
 
-    bool allClosed() const { return openFiles_ == 0; }  // every descriptor handed out is closed, and only once
     void markEntry(const std::string&, faults::ReparseKind) {}  // no reparse points here
     static bool hidden(const std::string& path) { return path.substr(path.find_last_of('/') + 1).starts_with('.'); }
 
-    // The path the system was last asked about by name, as it was given.
-    std::string lastPathGiven()
-    {
-        const std::lock_guard lock(given_);
-        return lastPath_;
-    }
-
     int lstat(const char* path, struct stat* status) override
     {
-        {
-            const std::lock_guard lock(given_);
-            lastPath_ = path;
-        }
+        given(path);
         return fails(faults::Status) ? -1 : FileCalls::lstat(path, status);
     }
     int access(const char* path, int mode) override { return fails(faults::MayWrite) ? -1 : FileCalls::access(path, mode); }
@@ -40,7 +29,7 @@ public:
     {
         const bool failing = (flags & O_CREAT) != 0 ? fails(faults::Create) : (flags & O_DIRECTORY) == 0 && fails(faults::Open);
         const int fd = failing ? -1 : FileCalls::open(path, flags, mode);
-        if (fd >= 0) ++openFiles_;
+        if (fd >= 0) opened();
         return fd;
     }
     int fstat(int fd, struct stat* status) override { return fails(faults::Fstat) ? -1 : FileCalls::fstat(fd, status); }
@@ -77,7 +66,11 @@ public:
         return fails(faults::NoReplaceRename) ? -1 : FileCalls::renameNoReplace(from, to);
     }
     int link(const char* existing, const char* name) override { return fails(faults::Link) ? -1 : FileCalls::link(existing, name); }
-    int close(int fd) override { --openFiles_; return FileCalls::close(fd); }
+    int close(int fd) override
+    {
+        closed();
+        return FileCalls::close(fd);
+    }
     // A failing listing gives its first entry, then fails.
     int listFolder(const char* path, const std::function<void(const char* name, unsigned char type)>& each) override
     {
@@ -101,14 +94,5 @@ private:
         }
     }
     static int fail(faults::Answer answer) { errno = errnoFor(answer); return -1; }
-    bool fails(faults::Call call)
-    {
-        const auto answer = fault(call);
-        if (answer) errno = errnoFor(*answer);
-        return answer.has_value();
-    }
-
-    std::atomic<int> openFiles_ = 0;
-    std::mutex given_;
-    std::string lastPath_;
+    void setError(faults::Answer answer) const override { errno = errnoFor(answer); }
 };

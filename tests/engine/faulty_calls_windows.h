@@ -16,7 +16,6 @@ class FaultyCalls : public engine::Win32Calls, public faults::Plan {
 public:
     using FileSystem = engine::Win32FileSystem;
 
-    bool allClosed() const { return openHandles_ == 0; }  // every handle handed out is closed, and only once
     void markEntry(const std::string& name, faults::ReparseKind kind) { marks_[encoding::wideText(name)] = kind; }
     static bool hidden(const std::string& path)
     {
@@ -24,26 +23,16 @@ public:
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
     }
 
-    // The path Windows was last given to open, as UTF-8.
-    std::string lastPathGiven()
-    {
-        const std::lock_guard lock(renamedLock_);
-        return encoding::utf8Text(lastPath_);
-    }
-
     HANDLE createFile(const wchar_t* path, DWORD access, DWORD share, DWORD disposition, DWORD flags) override
     {
-        {
-            const std::lock_guard lock(renamedLock_);
-            lastPath_ = path;
-        }
+        given(encoding::utf8Text(path));
         const bool creating = disposition == CREATE_NEW, reading = disposition == OPEN_EXISTING && (access & GENERIC_READ) != 0;
         if ((creating && fails(faults::Create)) || (reading && fails(faults::Open))) return INVALID_HANDLE_VALUE;
         return counted(Win32Calls::createFile(path, access, share, disposition, flags));
     }
     BOOL closeHandle(HANDLE handle) override
     {
-        --openHandles_;
+        closed();
         const std::lock_guard lock(renamedLock_);
         renamed_.erase(handle);
         return Win32Calls::closeHandle(handle);
@@ -121,7 +110,7 @@ public:
     }
     BOOL findClose(HANDLE search) override
     {
-        --openHandles_;
+        closed();
         const std::lock_guard lock(renamedLock_);
         failing_.erase(search);
         return Win32Calls::findClose(search);
@@ -142,15 +131,10 @@ private:
         }
     }
     static BOOL fail(faults::Answer answer) { SetLastError(codeFor(answer)); return FALSE; }
-    bool fails(faults::Call call)
-    {
-        const auto answer = fault(call);
-        if (answer) SetLastError(codeFor(*answer));
-        return answer.has_value();
-    }
+    void setError(faults::Answer answer) const override { SetLastError(codeFor(answer)); }
     HANDLE counted(HANDLE handle)
     {
-        if (handle != INVALID_HANDLE_VALUE) ++openHandles_;
+        if (handle != INVALID_HANDLE_VALUE) opened();
         return handle;
     }
     // An entry marked as a reparse point is listed as one, with its kind's tag.
@@ -163,10 +147,8 @@ private:
         found.dwReserved0 = tags[marked->second];
     }
 
-    std::atomic<int> openHandles_ = 0;
     std::map<std::wstring, faults::ReparseKind> marks_;
     std::mutex renamedLock_;  // guards what follows
     std::set<HANDLE> renamed_;                       // files renamed through their handle
     std::map<HANDLE, faults::Answer> failing_;       // listings that fail after their first entry
-    std::wstring lastPath_;
 };

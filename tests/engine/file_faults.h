@@ -12,6 +12,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -33,7 +34,8 @@ struct Fault { Call call; int at; Answer answer; };  // at: the how-manieth call
 // What a folder entry is on Windows besides a file or a folder: a reparse point of that kind.
 enum ReparseKind { CloudPlaceholder, Junction, SymbolicLink, Deduplicated };
 
-// The faults armed, and the calls counted, safe from several threads.
+// The faults armed, the calls counted and the files open, safe from several threads. Each seam sets
+// its system's error for an answer.
 class Plan {
 public:
     // Runs once, at the first call that may put a file at a name: a file appearing there just then.
@@ -46,6 +48,13 @@ public:
         faults_ = std::move(faults);
         for (std::atomic<int>& count : counts_) count = 0;
     }
+    bool allClosed() const { return openFiles_ == 0; }  // every file handed out is closed, and only once
+    // The path the system was last given by name, as UTF-8.
+    std::string lastPathGiven()
+    {
+        const std::lock_guard lock(given_);
+        return lastPath_;
+    }
 
 protected:
     std::optional<Answer> fault(Call call)
@@ -56,6 +65,20 @@ protected:
             if (f.call == call && (f.at == index || f.at == Every)) return f.answer;
         return std::nullopt;
     }
+    bool fails(Call call)
+    {
+        const auto answer = fault(call);
+        if (answer) setError(*answer);
+        return answer.has_value();
+    }
+    virtual void setError(Answer answer) const = 0;
+    void given(std::string path)
+    {
+        const std::lock_guard lock(given_);
+        lastPath_ = std::move(path);
+    }
+    void opened() { ++openFiles_; }
+    void closed() { --openFiles_; }
     void runOnce(std::function<void()>& hook)
     {
         const std::lock_guard lock(hooks_);
@@ -66,6 +89,9 @@ private:
     std::vector<Fault> faults_;
     std::array<std::atomic<int>, CallKinds> counts_{};
     std::mutex hooks_;
+    std::atomic<int> openFiles_ = 0;
+    std::mutex given_;
+    std::string lastPath_;
 };
 
 // A clock whose pauses pass at once: it only counts how long a run would have waited.

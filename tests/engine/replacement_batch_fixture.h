@@ -14,7 +14,7 @@
 using namespace fixtures;
 using Names = std::vector<std::string>;
 
-class ReplacementBatchTest : public ::testing::Test {
+class ReplacementBatchTest : public OnFaultyCalls {
 protected:
     std::string path(const std::string& name) const { return dir.path(name); }
     // The one place a test makes a batch, over the calls it arms and the clock it reads.
@@ -59,9 +59,6 @@ protected:
     }
 
     const std::string NewContent = std::string(3243, 'N');
-    TemporaryFolder dir;
-    FaultyCalls calls;
-    FaultyCalls::FileSystem files{calls};
     faults::TestClock clock;
     const unsigned flushThreads = engine::ReplacementBatch::forManyFiles(files).flushThreads;  // as a run has them
 };

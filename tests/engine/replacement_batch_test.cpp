@@ -1,7 +1,5 @@
 // Replacing files through the batch on real files, on each system through its own file calls: each
-// step failing in turn, many files at once, targets held by another program, leftovers of killed
-// runs, and loading through failing calls.
-#include "engine/conversion_pipeline.h"
+// step failing in turn, many files at once, targets held by another program, leftovers of killed runs.
 #include "../platform/platform.h"
 #include "replacement_batch_fixture.h"
 
@@ -141,11 +139,13 @@ TEST_F(ReplacementBatchTest, TheCommitItselfRefusesToReplace)
     }
 }
 
-// Every file put in place is known, by identity and by its bytes, however many came after it.
+// A full batch puts its files in place by itself, and knows every one, by identity and by its bytes,
+// however many came after it.
 TEST_F(ReplacementBatchTest, ABatchKnowsEveryFileItPutInPlace)
 {
     const auto batch = batchWith({.capacity = 550, .flushThreads = flushThreads});
     for (int i = 0; i < 1100; ++i) EXPECT_FALSE(batch->add(path(std::to_string(i)), bytesOf(std::to_string(i))));
+    EXPECT_TRUE(fs::exists(fs::u8path(path("0")))) << "a full batch puts its files in place by itself";
     batch->commit();
     writeFile(path("a copy of 7"), "7");  // told by its bytes alone, as where each name has an inode of its own
     for (const char* name : {"0", "7", "1099", "a copy of 7"}) EXPECT_TRUE(batch->placedBefore(path(name))) << name;
@@ -181,36 +181,6 @@ TEST_F(ReplacementBatchTest, MadeFoldersAreFlushedAndACheckMakesNothing)
     const auto check = batchWith({.makeFolders = true, .checkOnly = true});
     writeFile(path("file"), "");
     EXPECT_EQ(check->add(path("file/x/new.G"), bytesOf(NewContent))->code(), 76);
-}
-
-// Loading through calls that fail as a device would: each failure told by its number, and every file
-// opened closed however the load ends, a refused file's as a loaded one's. A source another program
-// holds is waited for the grace at most; a cloud file that cannot be fetched is a failure of its own.
-TEST_F(ReplacementBatchTest, LoadingThroughFailingCallsClosesEveryFile)
-{
-    engine::ConversionPipeline pipeline{files, {}, clock};
-    const std::string old = patternedFile(false);
-    const struct { const char* name; std::string content; std::vector<Fault> faults; int number; platform::Systems on = Everywhere; } rows[] = {
-        {"loaded", old, {}, 0}, {"too long", std::string(32768, '\0'), {}, 6}, {"status unreadable", old, {{Fstat, 0, DeviceFailed}}, 57},
-        {"device fails while reading", old, {{Read, 0, DeviceFailed}}, 57}, {"file shrinks while read", old, {{Read, 0, Nothing}}, 62},
-        {"read interrupted", old, {{Read, 0, Interrupted}}, 0, LinuxOnly},
-        {"held for a moment", old, {{Open, 0, HeldByAnother}, {Open, 1, Denied}, {Open, 2, HeldByAnother}}, 0, WindowsOnly},
-        {"held for good", old, {{Open, Every, HeldByAnother}}, 70, WindowsOnly},
-        {"a cloud file that cannot be fetched", old, {{Read, 0, CloudOffline}}, 57, WindowsOnly},
-    };
-    for (const auto& row : rows) {
-        if (!platform::runsHere(row.on)) continue;
-        writeFile(path("f.G"), row.content);
-        calls.arm(row.faults);
-        clock.reset();
-        const std::optional<engine::Failure> failure = pipeline.load(path("f.G"));
-        EXPECT_FALSE(failure && failure->error.held) << row.name << ": a failure told is no longer worth another try";
-        EXPECT_EQ(failure ? failure->error.code() : 0, row.number) << row.name;
-        EXPECT_TRUE(calls.allClosed()) << row.name << ": every file opened is closed";
-        EXPECT_LE(clock.waited(), engine::HeldFileGrace) << row.name;
-        EXPECT_EQ(clock.waited() > milliseconds(0), row.faults.size() > 0 && row.faults[0].answer == HeldByAnother) << row.name;
-    }
-    EXPECT_TRUE(pipeline.load(dir.path()) && calls.allClosed()) << "a folder";
 }
 
 }  // namespace
