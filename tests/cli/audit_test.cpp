@@ -244,20 +244,21 @@ TEST_F(VerifyTest, CountsEachFileOfATreeOnceInItsPlace)
 // lines and in JSON alike.
 TEST_F(VerifyTest, TheJsonReportHoldsWhatTheLinesTell)
 {
-    for (const char* name : {"a", "b", "c", "e", "sub/f"}) put("old/" + std::string(name) + ".G", old);  // no conv/sub: missing too
+    // Counts apart where outcomes could be taken for each other: 2 faithful, 1 differing; 1 not old, 2 not new.
+    for (const char* name : {"a", "b", "c", "e", "g", "h", "sub/f"}) put("old/" + std::string(name) + ".G", old);  // no conv/sub: missing too
     put("old/d.G", made);  // converted already: no old file
-    put("conv/a.G", oracle("conv/a.G"));
+    for (const char* name : {"conv/a.G", "conv/g.G"}) put(name, oracle(name));
     put("conv/b.G", oracle("conv/b.G").replace(1898, 1, "\x01"));
-    put("conv/e.G", oracle("conv/e.G") + 'x');
+    for (const char* name : {"conv/e.G", "conv/h.G"}) put(name, oracle(name) + 'x');
     put("conv/x.G", oracle("conv/x.G"));
     const std::string notOld = "not an old file: new layout: 3243 bytes, format mark 2 and line settings where an old record holds port values";
     const std::string notNew = "not a new file: neither layout: 3244 bytes with the format mark 2 and line settings where an old record "
                                "holds port values, but a converted file has 3243 bytes";
     expectLines(gconvert({"--verify", "-r", "old", "conv"}),
                 {native("conv/b.G: Info.SaveStamp.FormatMark at 1898: expected 2, found 1"), native("conv/c.G: missing"),
-                 native("old/d.G: ") + notOld, native("conv/e.G: ") + notNew, native("conv/sub/f.G: missing"),
-                 native("conv/x.G: extra: no old file converts to it"),
-                 "6 old files: 1 faithful, 1 differing, 2 missing, 1 not an old file, 1 not a new file; 1 extra, 0 unreadable"},
+                 native("old/d.G: ") + notOld, native("conv/e.G: ") + notNew, native("conv/h.G: ") + notNew,
+                 native("conv/sub/f.G: missing"), native("conv/x.G: extra: no old file converts to it"),
+                 "8 old files: 2 faithful, 1 differing, 2 missing, 1 not an old file, 2 not a new file; 1 extra, 0 unreadable"},
                 "lines");
 
     const json report = json::parse(gconvert({"--verify", "-r", "--json", "old", "conv"}).out);
@@ -272,10 +273,11 @@ TEST_F(VerifyTest, TheJsonReportHoldsWhatTheLinesTell)
     EXPECT_EQ(report, (json{{"oldFolder", "old"}, {"newFolder", "conv"},
                             {"files", {pair("a.G", "faithful", nullptr), pair("b.G", "differing", nullptr, {formatMark}),
                                        pair("c.G", "missing", "missing"), pair("d.G", "not an old file", notOld),
-                                       pair("e.G", "not a new file", notNew), pair("sub/f.G", "missing", "missing")}},
+                                       pair("e.G", "not a new file", notNew), pair("g.G", "faithful", nullptr),
+                                       pair("h.G", "not a new file", notNew), pair("sub/f.G", "missing", "missing")}},
                             {"extra", {native("conv/x.G")}}, {"unreadable", json::array()},
-                            {"summary", {{"oldFiles", 6}, {"faithful", 1}, {"differing", 1}, {"missing", 2}, {"notOld", 1},
-                                         {"notNew", 1}, {"extra", 1}, {"unreadable", 0}, {"allFaithful", false}}}}));
+                            {"summary", {{"oldFiles", 8}, {"faithful", 2}, {"differing", 1}, {"missing", 2}, {"notOld", 1},
+                                         {"notNew", 2}, {"extra", 1}, {"unreadable", 0}, {"allFaithful", false}}}}));
     // A pair given the wrong way round is refused with its reason.
     EXPECT_EQ(json::parse(gconvert({"--verify", "--json", "conv/a.G", "old/a.G"}).out),
               (json{{"old", "conv/a.G"}, {"new", "old/a.G"}, {"outcome", "not an old file"}, {"differences", json::array()},
