@@ -207,9 +207,14 @@ TreeCheck checkTree(const std::string& oldFolder, const std::string& newFolder)
         PairCheck check = checkPair(paths);
         tree.pairs.emplace_back(std::move(paths), std::move(check));
     }
-    const std::set<std::string> targets(old.files.begin(), old.files.end());
+    // Told apart as the system looks names up: Windows opens sub\b.G for SUB\b.G, so a copy that
+    // changed a name's case has no extra file, its pair having been checked above.
+    engine::FileSystem& files = engine::systemFileSystem();
+    const auto key = [&](const std::string& file) { return files.nameKey(files.absolutePath(below(newFolder, file))); };
+    std::set<std::string> targets;
+    for (const std::string& file : old.files) targets.insert(key(file));
     for (const std::string& file : converted.files)
-        if (!targets.contains(file)) tree.extra.push_back(below(newFolder, file));
+        if (!targets.contains(key(file))) tree.extra.push_back(below(newFolder, file));
     tree.unreadableFolders = std::move(old.unreadableFolders);
     tree.unreadableFolders.insert(tree.unreadableFolders.end(), converted.unreadableFolders.begin(),
                                   converted.unreadableFolders.end());

@@ -199,7 +199,7 @@ TEST_F(VerifyTest, CountsEachFileOfATreeOnceInItsPlace)
     const std::string here = pathText(fs::canonical(fs::u8path(dir.path()))), fileName = ": Info.FileInfo.FileName at 2029: ";
     // Each case adds one file or link to old/a.G and old/sub/b.G and their conversions under its new folder.
     const struct { const char* label; std::string newFolder, added, bytes; const char* linkTo; std::vector<std::string> lines;
-                   platform::Systems on = Everywhere; StoredNames storedAs = nullptr; } cases[] = {
+                   platform::Systems on = Everywhere; StoredNames storedAs = nullptr; const char* newSubCasedAs = nullptr; } cases[] = {
         {"faithful", "conv", {}, {}, nullptr, {summary(2, 2, 0, 0, 0, 0)}},
         {"output folder inside the archive", "old/conv", {}, {}, nullptr, {summary(2, 2, 0, 0, 0, 0)}},
         {"an extra file", "conv", "conv/sub/x.G", made, nullptr, {native("conv/sub/x.G") + ": extra: no old file converts to it", summary(2, 2, 0, 0, 1, 0)}},
@@ -215,6 +215,8 @@ TEST_F(VerifyTest, CountsEachFileOfATreeOnceInItsPlace)
          [](std::string relative) { return "D:\\Messungen\\" + relative.substr(relative.rfind('/') + 1); }},
         {"the source's paths", "conv", {}, {}, nullptr, {native("conv/a.G") + fileName, native("conv/sub/b.G") + fileName, summary(2, 0, 2, 0, 0, 0)},
          Everywhere, convertedIn(here + "/old", '/')},
+        // Windows finds conv/sub/b.G in conv/SUB/b.G: a copy that changed the case is whole, with nothing extra.
+        {"a folder's name in another case", "conv", {}, {}, nullptr, {summary(2, 2, 0, 0, 0, 0)}, WindowsOnly, nullptr, "SUB"},
         // Last: the report in JSON below is of the link to no file.
         {"link to a folder", "conv", "old/link", {}, "sub", {summary(2, 2, 0, 0, 0, 0)}, LinuxOnly},
         {"link to no file", "conv", "old/c.G", {}, "none.G", {"old/c.G: cannot read: File not found (error 53)", summary(3, 2, 0, 0, 0, 1)}, LinuxOnly},
@@ -225,7 +227,8 @@ TEST_F(VerifyTest, CountsEachFileOfATreeOnceInItsPlace)
         for (const std::string name : {"a.G", "sub/b.G"}) {
             put("old/" + name, old);
             const std::string target = c.newFolder + '/' + name;
-            put(target, c.storedAs ? std::string(made).replace(2029, 75, padded(c.storedAs(name), 75)) : oracle(target));
+            put(c.newSubCasedAs ? replaced(target, "/sub/", "/"s + c.newSubCasedAs + '/') : target,
+                c.storedAs ? std::string(made).replace(2029, 75, padded(c.storedAs(name), 75)) : oracle(target));
         }
         if (c.linkTo) link(c.linkTo, c.added);
         else if (!c.added.empty()) put(c.added, c.bytes);
